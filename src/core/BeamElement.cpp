@@ -1,0 +1,216 @@
+#include "core/BeamElement.h"
+
+#include <cmath>
+
+namespace {
+
+// result[i] = sum over k of (m transposed)(i, k) * v[k], with the product
+// rule of Matrix::operator*, for a 6 x 6 m stored row-major.
+void TransposedTimes(const Matrix& m, const Matrix& v, double result[6])
+{
+    for (int i = 0; i < 6; ++i) {
+        double sum = 0.0;
+        for (int k = 0; k < 6; ++k) {
+            const double a = m.At(k * 6 + i);
+            const double b = v.At(k);
+            if (ProductCounts(a, b))
+                sum += a * b;
+        }
+        result[i] = sum;
+    }
+}
+
+} // namespace
+
+BeamElement::BeamElement()
+    : m_No(0), m_q1(0), m_q2(0), m_Length(0)
+{
+    ResetResults();
+}
+
+void BeamElement::ResetResults()
+{
+    m_DisInGlobalCS.Resize(6, 1);
+    m_ForInGlobalCS.Resize(6, 1);
+    m_KDisInGlobalCS.Resize(6, 1);
+    m_FixForInGlobalCS.Resize(6, 1);
+    m_q1 = 0;
+    m_q2 = 0;
+}
+
+void BeamElement::Init(int no, Node node1, Node node2, ElementProperty prop)
+{
+    m_No = no;
+    m_Node1 = node1;
+    m_Node2 = node2;
+    m_Property = prop;
+    m_KInGlobalCS = ComputeStiffness();
+}
+
+double BeamElement::ChordLength() const
+{
+    const double x1 = m_Node1.x, y1 = m_Node1.y, x2 = m_Node2.x, y2 = m_Node2.y;
+    return std::sqrt((x1 - x2) * (x1 - x2) + (y1 - y2) * (y1 - y2));
+}
+
+Matrix BeamElement::ComputeStiffness()
+{
+    const double L = ChordLength();
+    m_Length = L;
+    const double E = m_Property.E, A = m_Property.A, I = m_Property.I;
+
+    // The bending terms are written with E / L as a factor; the order of the
+    // operations is part of the results' last digits.
+    const double ea = E / L * A;
+    const double k12 = I * 12 / L / L * (E / L);
+    const double k6 = I * 6 / L * (E / L);
+    const double k4 = I * 4 * (E / L);
+    const double k2 = (I + I) * (E / L);
+
+    Matrix k;
+    k.Resize(6, 6);
+    auto set = [&k](int i, int j, double v) { k.At(i * 6 + j) = v; };
+    set(0, 0, ea);
+    set(0, 3, -ea);
+    set(1, 1, k12);
+    set(1, 2, k6);
+    set(1, 4, -k12);
+    set(1, 5, k6);
+    set(2, 2, k4);
+    set(2, 4, -k6);
+    set(2, 5, k2);
+    set(3, 3, ea);
+    set(4, 4, k12);
+    set(4, 5, -k6);
+    set(5, 5, k4);
+    for (int i = 1; i < 6; ++i)
+        for (int j = 0; j < i; ++j)
+            k.At(i * 6 + j) = k.At(j * 6 + i);
+    m_KInElemCS = k;
+
+    const double c = (m_Node2.x - m_Node1.x) / L;
+    const double s = (m_Node2.y - m_Node1.y) / L;
+    m_T.Resize(6, 6);
+    m_T.At(0) = c;
+    m_T.At(1) = -s;
+    m_T.At(6) = s;
+    m_T.At(7) = c;
+    m_T.At(14) = 1;
+    m_T.At(21) = c;
+    m_T.At(22) = -s;
+    m_T.At(27) = s;
+    m_T.At(28) = c;
+    m_T.At(35) = 1;
+
+    Matrix tt = m_T;
+    tt.Transpose();
+    return (m_T * k) * tt;
+}
+
+void BeamElement::SetDistributedLoad(double q1, double q2)
+{
+    m_q1 = q1;
+    m_q2 = q2;
+}
+
+void BeamElement::SetDisInGlobalCS(const Matrix& node1, const Matrix& node2)
+{
+    for (int i = 0; i < 3; ++i) {
+        m_DisInGlobalCS.At(i) = node1.At(i);
+        m_DisInGlobalCS.At(i + 3) = node2.At(i);
+    }
+}
+
+void BeamElement::SetFixForInGlobalCS(const Matrix& node1, const Matrix& node2)
+{
+    for (int i = 0; i < 3; ++i) {
+        m_FixForInGlobalCS.At(i) = node1.At(i);
+        m_FixForInGlobalCS.At(i + 3) = node2.At(i);
+    }
+}
+
+void BeamElement::ComputeEndForces()
+{
+    m_KDisInGlobalCS = m_KInGlobalCS * m_DisInGlobalCS;
+    m_ForInGlobalCS = m_KDisInGlobalCS + m_FixForInGlobalCS;
+}
+
+Matrix BeamElement::ForInElemCS() const
+{
+    Matrix tt = m_T;
+    tt.Transpose();
+    return tt * m_ForInGlobalCS;
+}
+
+BeamElement::AxisResults BeamElement::ComputeAxisResults() const
+{
+    AxisResults axis;
+    TransposedTimes(m_T, m_DisInGlobalCS, axis.u);
+    TransposedTimes(m_T, m_ForInGlobalCS, axis.f);
+    return axis;
+}
+
+void BeamElement::DisplacementAt(double xi, const AxisResults& axis, double out[2]) const
+{
+    const double L = ChordLength();
+    const double x = L * xi;
+    const double* u = axis.u;
+    const double V1 = axis.f[1], M1 = axis.f[2];
+    const double q1 = m_q1, q2 = m_q2;
+    const double E = m_Property.E, I = m_Property.I;
+
+    const double a = u[0] + xi * (u[3] - u[0]);
+    const double v = u[1] + u[2] * x - M1 * x * x / (2 * E * I) + V1 * x * x * x / (6 * E * I) +
+                     x * x * x * x * ((q2 - q1) * x + 5 * q1 * L) / (120 * E * I * L);
+
+    // The first two entries of m_T * (a, v, 0, 0, 0, 0), with the product rule.
+    const double w[2] = {a, v};
+    for (int i = 0; i < 2; ++i) {
+        double sum = 0.0;
+        for (int k = 0; k < 2; ++k) {
+            const double t = m_T.At(i * 6 + k);
+            if (ProductCounts(t, w[k]))
+                sum += t * w[k];
+        }
+        out[i] = sum;
+    }
+}
+
+double BeamElement::MomentAt(double xi, const AxisResults& axis) const
+{
+    const double L = ChordLength();
+    const double x = L * xi;
+    const double V1 = axis.f[1], M1 = axis.f[2];
+    const double q1 = m_q1, q2 = m_q2;
+    return -M1 + V1 * x + q1 * x * x / 2 + (q2 - q1) * x * x * x / (6 * L);
+}
+
+double BeamElement::ShearAt(double xi, const AxisResults& axis) const
+{
+    const double L = ChordLength();
+    const double x = L * xi;
+    const double V1 = axis.f[1];
+    const double q1 = m_q1, q2 = m_q2;
+    return V1 + q1 * x + (q2 - q1) * x * x / (2 * L);
+}
+
+Matrix BeamElement::DisplacementAt(double xi) const
+{
+    double out[2];
+    DisplacementAt(xi, ComputeAxisResults(), out);
+    Matrix result;
+    result.Resize(2, 1);
+    result.At(0) = out[0];
+    result.At(1) = out[1];
+    return result;
+}
+
+double BeamElement::MomentAt(double xi) const
+{
+    return MomentAt(xi, ComputeAxisResults());
+}
+
+double BeamElement::ShearAt(double xi) const
+{
+    return ShearAt(xi, ComputeAxisResults());
+}

@@ -1,0 +1,77 @@
+#pragma once
+
+#include "core/Matrix.h"
+#include "core/Records.h"
+
+class ViewTransform;
+
+// Straight two-node plane frame element (Euler-Bernoulli beam with axial
+// stiffness). Element x runs from m_Node1 to m_Node2, element y is x turned a
+// quarter turn counter-clockwise. End forces (N1, V1, M1, N2, V2, M2) are
+// those the nodes exert on the element.
+class BeamElement {
+public:
+    BeamElement();
+
+    void ResetResults();
+    void Init(int no, Node node1, Node node2, ElementProperty prop);
+    Matrix ComputeStiffness();
+    void SetDistributedLoad(double q1, double q2);
+    void SetDisInGlobalCS(const Matrix& node1, const Matrix& node2);
+    void SetFixForInGlobalCS(const Matrix& node1, const Matrix& node2);
+    void ComputeEndForces();
+
+    // End forces in element axes, m_T transposed times m_ForInGlobalCS.
+    Matrix ForInElemCS() const;
+    // Global (dx, dy) of the point at fraction xi of the length from node 1.
+    Matrix DisplacementAt(double xi) const;
+    double MomentAt(double xi) const;
+    double ShearAt(double xi) const;
+
+    Matrix GetKInGlobalCS() const { return m_KInGlobalCS; }
+    Matrix GetDisInGlobalCS() const { return m_DisInGlobalCS; }
+    Matrix GetForInGlobalCS() const { return m_ForInGlobalCS; }
+
+    // The element-axis end displacements and end forces that every value
+    // along the element is computed from. Sampling code computes them once
+    // per element and then evaluates any number of points without
+    // allocating; the results are identical to DisplacementAt, MomentAt and
+    // ShearAt.
+    struct AxisResults {
+        double u[6]; // end displacements in element axes
+        double f[6]; // end forces in element axes
+    };
+    AxisResults ComputeAxisResults() const;
+    void DisplacementAt(double xi, const AxisResults& axis, double out[2]) const;
+    double MomentAt(double xi, const AxisResults& axis) const;
+    double ShearAt(double xi, const AxisResults& axis) const;
+
+    // Largest values along the element, sampled at 1001 points.
+    void AbsMaxMoment(double& value, double& x) const;
+    void AbsMaxShear(double& value, double& x) const;
+    void MaxDisplacement(double& value, double& x) const;
+
+    // Drawing.
+    void DrawLine(const ViewTransform& view, int width) const;
+    void DrawDeformed(const ViewTransform& view) const;
+    void DrawMoment(const ViewTransform& view) const;
+    void DrawShear(const ViewTransform& view) const;
+
+    int m_No;
+    Node m_Node1;
+    Node m_Node2;
+    ElementProperty m_Property;
+    Matrix m_KInGlobalCS;
+    Matrix m_KInElemCS;
+    Matrix m_T;
+    Matrix m_DisInGlobalCS;
+    Matrix m_ForInGlobalCS;
+    Matrix m_KDisInGlobalCS;
+    Matrix m_FixForInGlobalCS;
+    double m_q1;
+    double m_q2;
+    double m_Length;
+
+private:
+    double ChordLength() const;
+};

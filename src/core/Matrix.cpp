@@ -1,0 +1,223 @@
+#include "core/Matrix.h"
+
+#include "core/FatalError.h"
+#include "core/NumberFormat.h"
+#include "core/TextFile.h"
+
+#include <cmath>
+#include <utility>
+
+namespace {
+
+const char* const kCannotAdd = "这两个矩阵不能相加!";
+const char* const kCannotMultiply = "这两个矩阵不能相乘!";
+const char* const kSingular =
+    "fail: the stiffness matrix is singular; the structure is a mechanism or is not supported enough";
+
+// Largest magnitude among row[begin, end) and the first column holding it.
+// A zero or NaN entry never becomes the maximum, as in the pivot search.
+struct RowMax {
+    double value;
+    int col;
+};
+
+RowMax ScanRow(const double* row, int begin, int end)
+{
+    double best = 0.0;
+    for (int j = begin; j < end; ++j) {
+        const double v = std::fabs(row[j]);
+        best = v > best ? v : best;
+    }
+    int col = begin;
+    if (best > 0.0)
+        while (!(std::fabs(row[col]) == best))
+            ++col;
+    return {best, col};
+}
+
+} // namespace
+
+Matrix::Matrix() : m_Data(1, 0.0), m_Rows(1), m_Cols(1), m_Symmetric(false) {}
+
+void Matrix::Resize(int rows, int cols)
+{
+    m_Rows = rows;
+    m_Cols = cols;
+    std::vector<double>(static_cast<std::size_t>(rows) * static_cast<std::size_t>(cols), 0.0).swap(m_Data);
+}
+
+Matrix Matrix::operator+(const Matrix& b) const
+{
+    if (m_Rows != b.m_Rows || m_Cols != b.m_Cols)
+        throw FatalError(kCannotAdd, 1);
+    Matrix result;
+    result.Resize(m_Rows, m_Cols);
+    for (std::size_t k = 0; k < m_Data.size(); ++k)
+        result.m_Data[k] = b.m_Data[k] + m_Data[k];
+    return result;
+}
+
+Matrix Matrix::operator*(const Matrix& b) const
+{
+    if (m_Cols != b.m_Rows)
+        throw FatalError(kCannotMultiply, 1);
+    Matrix result;
+    result.Resize(m_Rows, b.m_Cols);
+    const std::size_t inner = static_cast<std::size_t>(m_Cols);
+    const std::size_t cols = static_cast<std::size_t>(b.m_Cols);
+    for (std::size_t i = 0; i < static_cast<std::size_t>(m_Rows); ++i) {
+        for (std::size_t j = 0; j < cols; ++j) {
+            double sum = 0.0;
+            for (std::size_t k = 0; k < inner; ++k) {
+                const double x = m_Data[i * inner + k];
+                const double y = b.m_Data[k * cols + j];
+                if (ProductCounts(x, y))
+                    sum += x * y;
+            }
+            result.m_Data[i * cols + j] = sum;
+        }
+    }
+    return result;
+}
+
+Matrix& Matrix::Transpose()
+{
+    const std::vector<double> old = m_Data;
+    const std::size_t rows = static_cast<std::size_t>(m_Rows);
+    const std::size_t cols = static_cast<std::size_t>(m_Cols);
+    std::swap(m_Rows, m_Cols);
+    for (std::size_t i = 0; i < cols; ++i)
+        for (std::size_t j = 0; j < rows; ++j)
+            m_Data[i * rows + j] = old[j * cols + i];
+    return *this;
+}
+
+// Gaussian elimination with complete pivoting. The pivot of each step is the
+// first entry of largest magnitude, in row-major order, of the remaining
+// block. Rather than scanning the whole block at every step (which makes the
+// elimination sweep memory twice), each row keeps the largest magnitude of
+// its remaining part and where it stands: a row that is updated is rescanned
+// while it is still in cache, and a row whose multiplier is exactly zero is
+// left alone (subtracting zero would change nothing) and only has its record
+// mended for the column exchange. The arithmetic is that of the plain
+// textbook order, so results are identical to the last bit.
+Matrix Matrix::Solve(const Matrix& b) const
+{
+    const int n = m_Cols;
+    if (m_Rows != n || b.m_Rows != n || b.m_Cols != 1)
+        throw FatalError(kCannotMultiply, 1);
+
+    std::vector<double> a = m_Data;
+    Matrix x = b;
+    double* xv = x.m_Data.data();
+    const std::size_t un = static_cast<std::size_t>(n);
+    auto row = [&](int i) { return a.data() + static_cast<std::size_t>(i) * un; };
+
+    std::vector<int> colOf(un > 0 ? un : 1);
+    std::vector<RowMax> rowMax(un);
+    for (int i = 0; i < n; ++i)
+        rowMax[static_cast<std::size_t>(i)] = ScanRow(row(i), 0, n);
+
+    for (int k = 0; k + 1 < n; ++k) {
+        double best = 0.0;
+        int p = k;
+        int q = k;
+        for (int i = k; i < n; ++i) {
+            const RowMax& r = rowMax[static_cast<std::size_t>(i)];
+            if (r.value > best) {
+                best = r.value;
+                p = i;
+                q = r.col;
+            }
+        }
+        if (1.0 + best == 1.0)
+            throw FatalError(kSingular, 1);
+        colOf[static_cast<std::size_t>(k)] = q;
+
+        if (q != k)
+            for (int i = 0; i < n; ++i)
+                std::swap(row(i)[k], row(i)[q]);
+        if (p != k) {
+            double* rk = row(k);
+            double* rp = row(p);
+            for (int j = k; j < n; ++j)
+                std::swap(rk[j], rp[j]);
+            std::swap(xv[k], xv[p]);
+            std::swap(rowMax[static_cast<std::size_t>(k)], rowMax[static_cast<std::size_t>(p)]);
+        }
+
+        double* pivotRow = row(k);
+        const double d = pivotRow[k];
+        for (int j = k + 1; j < n; ++j)
+            pivotRow[j] = pivotRow[j] / d;
+        xv[k] = xv[k] / d;
+
+        for (int i = k + 1; i < n; ++i) {
+            double* ri = row(i);
+            const double m = ri[k];
+            RowMax& r = rowMax[static_cast<std::size_t>(i)];
+            if (m == 0.0) {
+                // Unchanged except that the exchange moved the old column k
+                // to column q.
+                if (q != k) {
+                    if (r.col == k || r.col == q)
+                        r = ScanRow(ri, k + 1, n);
+                    else if (q < r.col && std::fabs(ri[q]) == r.value)
+                        r.col = q;
+                } else if (r.col == k) {
+                    r = ScanRow(ri, k + 1, n);
+                }
+                continue;
+            }
+            for (int j = k + 1; j < n; ++j)
+                ri[j] = ri[j] - pivotRow[j] * m;
+            r = ScanRow(ri, k + 1, n);
+            xv[i] = xv[i] - m * xv[k];
+        }
+    }
+
+    if (n > 0) {
+        const double d = row(n - 1)[n - 1];
+        if (1.0 + std::fabs(d) == 1.0)
+            throw FatalError(kSingular, 1);
+        xv[n - 1] = xv[n - 1] / d;
+    }
+
+    for (int i = n - 2; i >= 0; --i) {
+        const double* ri = row(i);
+        double sum = 0.0;
+        for (int j = i + 1; j < n; ++j)
+            sum += ri[j] * xv[j];
+        xv[i] = xv[i] - sum;
+    }
+
+    if (n > 0)
+        colOf[un - 1] = n - 1;
+    for (int k = n - 1; k >= 0; --k) {
+        const int c = colOf[static_cast<std::size_t>(k)];
+        if (c != k)
+            std::swap(xv[k], xv[c]);
+    }
+    return x;
+}
+
+void Matrix::AppendText(std::string& out) const
+{
+    AppendIntField(out, m_Rows, 15);
+    AppendIntField(out, m_Cols, 15);
+    out += '\n';
+    const std::size_t cols = static_cast<std::size_t>(m_Cols);
+    for (std::size_t i = 0; i < static_cast<std::size_t>(m_Rows); ++i) {
+        for (std::size_t j = 0; j < cols; ++j)
+            AppendNumberField(out, m_Data[i * cols + j], 15);
+        out += '\n';
+    }
+}
+
+void Matrix::WriteToFile(const char* fileName) const
+{
+    std::string text;
+    text.reserve(static_cast<std::size_t>(m_Rows) * (static_cast<std::size_t>(m_Cols) * 15 + 1) + 32);
+    AppendText(text);
+    WriteTextFile(fileName, text, "Matrix write in the file error!");
+}

@@ -1,0 +1,55 @@
+#pragma once
+
+#include <cstddef>
+#include <string>
+#include <vector>
+
+// Dense row-major matrix of doubles; a vector is an n x 1 matrix indexed by
+// its linear index alone. Element (i, j) of an r x c matrix is At(i * c + j).
+class Matrix {
+public:
+    Matrix();
+
+    // Discards the contents and makes the matrix rows x cols, all zeros.
+    void Resize(int rows, int cols);
+
+    double& At(int index) { return m_Data[static_cast<std::size_t>(index)]; }
+    double At(int index) const { return m_Data[static_cast<std::size_t>(index)]; }
+    double* Data() { return m_Data.data(); }
+    const double* Data() const { return m_Data.data(); }
+
+    int GetRows() const { return m_Rows; }
+    int GetCols() const { return m_Cols; }
+
+    // Element-wise sum; the sizes must agree.
+    Matrix operator+(const Matrix& b) const;
+    // Product this * b. Factors of magnitude 1e-10 or less count as
+    // structural zeros and contribute nothing: this removes the round-off of
+    // direction cosines of members parallel to an axis.
+    Matrix operator*(const Matrix& b) const;
+    // Transposes in place and returns the matrix itself.
+    Matrix& Transpose();
+
+    // Solves this * x = b by Gaussian elimination with complete pivoting;
+    // neither operand changes. Throws FatalError for a singular system.
+    Matrix Solve(const Matrix& b) const;
+
+    // Writes the matrix as text (sizes, then one line per row, every item
+    // right-aligned in 15 characters), replacing the file.
+    void WriteToFile(const char* fileName) const;
+    // The same text, appended to out.
+    void AppendText(std::string& out) const;
+
+    std::vector<double> m_Data;
+    int m_Rows;
+    int m_Cols;
+    bool m_Symmetric;
+};
+
+// The magnitude at or below which a factor of a product counts as zero.
+inline constexpr double kProductZero = 1e-10;
+
+inline bool ProductCounts(double a, double b)
+{
+    return (a > kProductZero || a < -kProductZero) && (b > kProductZero || b < -kProductZero);
+}

@@ -1,0 +1,111 @@
+#pragma once
+
+#include "core/Matrix.h"
+
+#include <cstdint>
+
+class ViewTransform;
+
+// A Windows-style colour value, 0x00BBGGRR.
+using COLORREF = std::uint32_t;
+
+constexpr COLORREF MakeColorRef(int r, int g, int b)
+{
+    return static_cast<COLORREF>(r & 0xFF) | (static_cast<COLORREF>(g & 0xFF) << 8) |
+           (static_cast<COLORREF>(b & 0xFF) << 16);
+}
+
+inline constexpr COLORREF kRed = MakeColorRef(255, 0, 0);
+inline constexpr COLORREF kGreen = MakeColorRef(0, 255, 0);
+
+struct Node {
+    double x = 0;
+    double y = 0;
+    int No = 0;
+};
+
+struct ElementProperty {
+    double E = 0;
+    double A = 0;
+    double I = 0;
+};
+
+struct RestrictedNode {
+    int Fix[3] = {0, 0, 0};
+    double x = 0;
+    double y = 0;
+    int NodeNo = 0;
+    int Color = static_cast<int>(kGreen);
+
+    void Draw(const ViewTransform& view) const;
+};
+
+struct force_2d {
+    struct Node Node;
+    double Fx = 0;
+    double Fy = 0;
+    double Mz = 0;
+    int Color = static_cast<int>(kRed);
+
+    void Draw(const ViewTransform& view) const;
+};
+
+struct DistributedLoad {
+    int ElemNo = 0;
+    struct Node Node1;
+    struct Node Node2;
+    double q1 = 0;
+    double q2 = 0;
+    force_2d EquForce1;
+    force_2d EquForce2;
+
+    void Init(int elemNo, const struct Node& node1, const struct Node& node2, double q1Value, double q2Value);
+    void ComputeEquivalentForces();
+    force_2d GetEquForce1() const { return EquForce1; }
+    force_2d GetEquForce2() const { return EquForce2; }
+
+    void Draw(const ViewTransform& view) const;
+};
+
+struct PrescribedDisplacement {
+    struct Node Node;
+    double Dx = 0;
+    double Dy = 0;
+    double Rz = 0;
+    bool HasDx = false;
+    bool HasDy = false;
+    bool HasRz = false;
+    int Color = static_cast<int>(kGreen);
+
+    void Init(const struct Node& node, double dx, double dy, double rz, bool hasDx, bool hasDy, bool hasRz);
+
+    void Draw(const ViewTransform& view) const;
+    void DrawHands(const ViewTransform& view) const;
+    void DrawRotationArrow(const ViewTransform& view) const;
+    void DrawTranslationArrow(const ViewTransform& view) const;
+};
+
+struct Spring_2d {
+    double K = 0;
+    double DirX = 0;
+    double DirY = 0;
+    struct Node Node;
+    Matrix KInGlobalCS;
+    int Color = static_cast<int>(kGreen);
+
+    void Init(const struct Node& node, double k, double dirX, double dirY);
+    void ComputeKInGlobalCS();
+    Matrix GetKInGlobalCS() const { return KInGlobalCS; }
+
+    void Draw(const ViewTransform& view) const;
+};
+
+struct Torsional_Spring_2d {
+    struct Node Node;
+    double K = 0;
+    int Color = static_cast<int>(kGreen);
+
+    void Init(const struct Node& node, double k);
+
+    void Draw(const ViewTransform& view) const;
+};
