@@ -1,0 +1,29 @@
+#pragma once
+
+class StructureModel;
+
+// The twelve drawing layers a user can switch on, under the names the
+// application state gives them.
+struct LayerFlags {
+    bool m_ShowNodeNumbers = false;
+    bool m_ShowElementNumbers = false;
+    bool m_ShowStructure = false;
+    bool m_ShowDeformed = false;
+    bool m_ShowMoment = false;
+    bool m_ShowShear = false;
+    bool m_ShowDistributedLoads = false;
+    bool m_ShowForces = false;
+    bool m_ShowSprings = false;
+    bool m_ShowTorsionalSprings = false;
+    bool m_ShowPrescribed = false;
+    bool m_ShowSupports = false;
+};
+
+// The layers shown right after a file has been opened: the structure with
+// its loads and supports.
+LayerFlags FreshStructureLayers();
+
+// Draws the layers that are switched on, through the model's view, in the
+// fixed painting order: numbers lie under the structure, the result diagram
+// over it, loads and supports on top.
+void DrawLayers(const StructureModel& model, const LayerFlags& flags);
