@@ -55,18 +55,6 @@ TEST(PostProcess, UnloadedStructureWarnsShearDeformationMomentInThatOrder)
         EXPECT_TRUE(FileExists(dir.File(name))) << name;
 }
 
-TEST(PostProcess, TipMomentAloneLeavesOnlyTheShearWarning)
-{
-    ScratchDir dir;
-    CollectingWarnings warnings;
-    FrameBuilder b = ShortCantilever();
-    b.m_Model.m_Forces[0].Fx = 0;
-    b.m_Model.m_Forces[0].Fy = 0;
-    b.m_Model.m_Forces[0].Mz = 5;
-    b.Run(dir.Path(), &warnings);
-    EXPECT_EQ(warnings.m_Texts, (std::vector<std::string>{"梁系剪力太小|Nmax|<1e-10!"}));
-}
-
 TEST(PostProcess, RunningAgainRewritesEveryFileFromTheNewSolution)
 {
     const std::vector<std::string> names = {"Nodal_Displacement.txt", "MForInGlobalCS.txt", "MForInElemCS.txt",
