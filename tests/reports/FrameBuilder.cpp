@@ -1,7 +1,5 @@
 #include "reports/FrameBuilder.h"
 
-#include <cmath>
-
 int FrameBuilder::AddNode(double x, double y)
 {
     const int no = m_Model.m_NPOIN++;
@@ -56,31 +54,10 @@ void FrameBuilder::AddForce(int node, double fx, double fy, double mz)
 void FrameBuilder::AddDistributedLoad(int element, double q1, double q2)
 {
     StructureModel& m = m_Model;
-    DistributedLoad d;
-    d.ElemNo = element;
-    d.Node1 = m.m_Nodes[static_cast<std::size_t>(m.m_ElemNodes[static_cast<std::size_t>(2 * element)])];
-    d.Node2 = m.m_Nodes[static_cast<std::size_t>(m.m_ElemNodes[static_cast<std::size_t>(2 * element + 1)])];
-    d.q1 = q1;
-    d.q2 = q2;
-
-    // Equivalent nodal loads of a linearly varying load along element y.
-    const double dx = d.Node2.x - d.Node1.x, dy = d.Node2.y - d.Node1.y;
-    const double L = std::sqrt(dx * dx + dy * dy);
-    const double c = dx / L, s = dy / L;
-    const double V1 = L * (0.35 * q1 + 0.15 * q2);
-    const double M1 = q1 * L * L / 20 + q2 * L * L / 30;
-    const double V2 = L * (0.15 * q1 + 0.35 * q2);
-    const double M2 = -(q1 * L * L / 30 + q2 * L * L / 20);
-    auto toGlobal = [c, s](force_2d& f, const Node& node, double V, double M) {
-        f.Node = node;
-        f.Fx = ProductCounts(-s, V) ? -s * V : 0.0;
-        f.Fy = ProductCounts(c, V) ? c * V : 0.0;
-        f.Mz = M;
-    };
-    toGlobal(d.EquForce1, d.Node1, V1, M1);
-    toGlobal(d.EquForce2, d.Node2, V2, M2);
-
-    m.m_DistributedLoads.push_back(d);
+    const Node& node1 = m.m_Nodes[static_cast<std::size_t>(m.m_ElemNodes[static_cast<std::size_t>(2 * element)])];
+    const Node& node2 = m.m_Nodes[static_cast<std::size_t>(m.m_ElemNodes[static_cast<std::size_t>(2 * element + 1)])];
+    m.m_DistributedLoads.emplace_back();
+    m.m_DistributedLoads.back().Init(element, node1, node2, q1, q2);
     ++m.m_NDIS;
     m.m_Elements[static_cast<std::size_t>(element)].SetDistributedLoad(q1, q2);
 }
@@ -88,41 +65,23 @@ void FrameBuilder::AddDistributedLoad(int element, double q1, double q2)
 void FrameBuilder::AddPrescribed(int node, std::optional<double> dx, std::optional<double> dy,
                                  std::optional<double> rz)
 {
-    PrescribedDisplacement p;
-    p.Node = m_Model.m_Nodes[static_cast<std::size_t>(node)];
-    p.Dx = dx.value_or(0);
-    p.Dy = dy.value_or(0);
-    p.Rz = rz.value_or(0);
-    p.HasDx = dx.has_value();
-    p.HasDy = dy.has_value();
-    p.HasRz = rz.has_value();
-    m_Model.m_Prescribed.push_back(p);
+    m_Model.m_Prescribed.emplace_back();
+    m_Model.m_Prescribed.back().Init(m_Model.m_Nodes[static_cast<std::size_t>(node)], dx.value_or(0), dy.value_or(0),
+                                     rz.value_or(0), dx.has_value(), dy.has_value(), rz.has_value());
     ++m_Model.m_NPRESC;
 }
 
 void FrameBuilder::AddSpring(int node, double k, double dirX, double dirY)
 {
-    Spring_2d s;
-    s.Node = m_Model.m_Nodes[static_cast<std::size_t>(node)];
-    s.K = k;
-    s.DirX = dirX;
-    s.DirY = dirY;
-    const double l2 = dirX * dirX + dirY * dirY;
-    s.KInGlobalCS.Resize(2, 2);
-    s.KInGlobalCS.At(0) = k * dirX * dirX / l2;
-    s.KInGlobalCS.At(1) = k * dirX * dirY / l2;
-    s.KInGlobalCS.At(2) = k * dirX * dirY / l2;
-    s.KInGlobalCS.At(3) = k * dirY * dirY / l2;
-    m_Model.m_Springs.push_back(s);
+    m_Model.m_Springs.emplace_back();
+    m_Model.m_Springs.back().Init(m_Model.m_Nodes[static_cast<std::size_t>(node)], k, dirX, dirY);
     ++m_Model.m_NSPR;
 }
 
 void FrameBuilder::AddTorsionalSpring(int node, double k)
 {
-    Torsional_Spring_2d t;
-    t.Node = m_Model.m_Nodes[static_cast<std::size_t>(node)];
-    t.K = k;
-    m_Model.m_TorsionalSprings.push_back(t);
+    m_Model.m_TorsionalSprings.emplace_back();
+    m_Model.m_TorsionalSprings.back().Init(m_Model.m_Nodes[static_cast<std::size_t>(node)], k);
     ++m_Model.m_NTSPR;
 }
 
