@@ -1,4 +1,5 @@
 #include "graphics/Scene.h"
+#include "support/TestSupport.h"
 
 #include <gtest/gtest.h>
 
@@ -137,4 +138,46 @@ TEST(ResultDiagrams, LeaveOutAnElementWithoutLength)
     scene.model.DrawMomentDiagram();
     scene.model.DrawShearDiagram();
     EXPECT_EQ(scene.canvas.m_Segments.size(), 29u + 31 + 31);
+}
+
+TEST(Layers, DrawTheShippedPortalFrameAfterItsSolution)
+{
+    ScratchDir dir;
+    Scene scene;
+    StructureModel& m = scene.model;
+    m.m_OutputDir = dir.Path();
+    m.Load(VELA_EXAMPLES_DIR "/portal.txt", &scene.view);
+    m.Solve();
+    m.PostProcess();
+    scene.view.SetUp(800, 600, m.m_XMin, m.m_XMax, m.m_YMin, m.m_YMax);
+
+    m.DrawNodeNumbers();
+    m.DrawElementNumbers();
+    m.DrawStructure();
+    EXPECT_EQ(scene.canvas.m_Texts.size(), 4u + 3u);
+    // Columns (I = 8e-5) thin, the beam (I = 1.2e-4) one class wider.
+    const auto& lines = scene.canvas.m_Segments;
+    ASSERT_EQ(lines.size(), 3u);
+    EXPECT_EQ(lines[0].pen.width, 3);
+    EXPECT_EQ(lines[1].pen.width, 6);
+    EXPECT_EQ(lines[2].pen.width, 3);
+
+    scene.canvas.ClearDrawing();
+    m.DrawDeformedShape();
+    m.DrawMomentDiagram();
+    m.DrawShearDiagram();
+    EXPECT_EQ(scene.canvas.m_Segments.size(), 3u * (29 + 31 + 31));
+    m.DrawDistributedLoads();
+    m.DrawForces();
+    m.DrawSprings();
+    m.DrawTorsionalSprings();
+    m.DrawPrescribedDisplacements();
+    m.DrawRestrictedNodes();
+    // Everything stays in a few screens of the client area.
+    const Scene::Box box = Scene::Bounds(scene.Points());
+    EXPECT_GT(box.minX, -800);
+    EXPECT_LT(box.maxX, 1600);
+    EXPECT_GT(box.minY, -600);
+    EXPECT_LT(box.maxY, 1200);
+    EXPECT_TRUE(scene.canvas.StateIsInitial());
 }
