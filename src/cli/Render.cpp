@@ -6,14 +6,12 @@
 #include "core/Records.h"
 #include "core/StructureModel.h"
 #include "core/ViewTransform.h"
-#include "core/Warnings.h"
 #if defined(VELA_HAVE_QT)
 #include "qt/Render.h"
 #endif
 
 #include <algorithm>
 #include <cctype>
-#include <cstdio>
 #include <cstdlib>
 #include <filesystem>
 #include <iostream>

@@ -22,8 +22,8 @@
 #include <cctype>
 #include <cstdlib>
 #include <filesystem>
-#include <system_error>
 #include <memory>
+#include <system_error>
 
 namespace {
 
