@@ -129,7 +129,8 @@ std::optional<int> ParseSide(std::string_view text)
 void ParseSize(const std::string& text, RenderRequest& args)
 {
     const std::size_t x = text.find_first_of("xX");
-    const std::optional<int> width = x == std::string::npos ? std::nullopt : ParseSide(std::string_view(text).substr(0, x));
+    const std::optional<int> width =
+        x == std::string::npos ? std::nullopt : ParseSide(std::string_view(text).substr(0, x));
     const std::optional<int> height =
         x == std::string::npos ? std::nullopt : ParseSide(std::string_view(text).substr(x + 1));
     if (!width || !height)

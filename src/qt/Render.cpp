@@ -54,7 +54,8 @@ public:
         if (std::getenv("XDG_RUNTIME_DIR") == nullptr) {
             std::error_code error;
             const std::filesystem::path base = std::filesystem::temp_directory_path(error);
-            std::string pattern = ((error ? std::filesystem::path("/tmp") : base) / "vela-runtime-XXXXXX").string();
+            std::string pattern =
+                ((error ? std::filesystem::path("/tmp") : base) / "vela-runtime-XXXXXX").string();
             if (::mkdtemp(pattern.data()) != nullptr) {
                 m_RuntimeDir = pattern;
                 ::setenv("XDG_RUNTIME_DIR", m_RuntimeDir.c_str(), 0);

@@ -12,7 +12,7 @@
 namespace {
 
 constexpr COLORREF kLoadColour = MakeColorRef(255, 1, 0);
-constexpr COLORREF kElementColour = 0x00FF0000; // RGB 0, 0, 255
+constexpr COLORREF kElementColour = 0x00FF0000;    // RGB 0, 0, 255
 constexpr COLORREF kNodeNumberColour = 0x0000D7FF; // RGB 255, 215, 0
 
 QImage Draw(int width, int height, QRgb background, const std::function<void(QtCanvas&)>& draw)

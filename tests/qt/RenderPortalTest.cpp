@@ -20,39 +20,8 @@
 
 namespace {
 
-const char* const kPortal = "### Vela release=1.07\n"
-                            "Beam\n"
-                            "Number of element property:NEP=2\n"
-                            "Property 0: columns\n"
-                            "E=2.0e8\n"
-                            "A=0.01\n"
-                            "I=8.0e-5\n"
-                            "Property 1: beam\n"
-                            "E=2.0e8\n"
-                            "A=0.012\n"
-                            "I=1.2e-4\n"
-                            "Number of nodal points in the structure:NPOIN=4\n"
-                            "0:0,0\n"
-                            "1:0,4\n"
-                            "2:6,4\n"
-                            "3:6,0\n"
-                            "Number of elements in the structure:NELEM=3\n"
-                            "0:0,1,0\n"
-                            "1:1,2,1\n"
-                            "2:2,3,0\n"
-                            "Number of restricted nodal points:NRN=2\n"
-                            "0:1 1 1\n"
-                            "3:1 1 0\n"
-                            "Number of force_2d:NFOR=1\n"
-                            "1:<10,0,0>\n"
-                            "Number of distributed load:NDIS=1\n"
-                            "1:-5,-5\n"
-                            "Number of prescribed nodal points:NPRESC=1\n"
-                            "3:<,-0.001,>\n"
-                            "Number of Spring_2ds:NSPR=1\n"
-                            "2:5000<1,0>\n"
-                            "Number of Torsional_Spring_2ds:NTSPR=1\n"
-                            "3:2000\n";
+// The worked example shipped with the program.
+const std::string kPortal = ReadFile(VELA_EXAMPLES_DIR "/portal.txt");
 
 // Points the temporary folder at a folder of the test's own while it lives,
 // so that the command's private folder can be seen to go away.
@@ -128,10 +97,10 @@ QImage Load(const std::string& path)
 void ExpectPortalStructure(const QImage& image)
 {
     ASSERT_EQ(image.size(), QSize(1024, 768));
-    EXPECT_EQ(Rgb(image, 512, 60), 0x0000FFu);  // the beam, 6 pixels wide
+    EXPECT_EQ(Rgb(image, 512, 60), 0x0000FFu); // the beam, 6 pixels wide
     EXPECT_EQ(Rgb(image, 512, 57), 0x0000FFu);
     EXPECT_EQ(Rgb(image, 512, 62), 0x0000FFu);
-    EXPECT_EQ(Rgb(image, 26, 384), 0x0000FFu);  // a column, 3 pixels wide
+    EXPECT_EQ(Rgb(image, 26, 384), 0x0000FFu); // a column, 3 pixels wide
     EXPECT_EQ(Rgb(image, 998, 384), 0x0000FFu);
 }
 
@@ -148,10 +117,10 @@ TEST(RenderPortal, DrawsTheFreshStructureWithoutLitteringTheUsersFolder)
     ASSERT_EQ(Render({input, "-o", output}), 0);
     const QImage image = Load(output);
     ExpectPortalStructure(image);
-    EXPECT_EQ(Rgb(image, 7, 708), 0x00FF00u);  // the fixed base's support square
+    EXPECT_EQ(Rgb(image, 7, 708), 0x00FF00u); // the fixed base's support square
     EXPECT_EQ(Rgb(image, 46, 700), 0x00FF00u);
-    EXPECT_EQ(Rgb(image, 300, 300), 0u);  // black background
-    EXPECT_GT(RedPixels(image), 50);  // the loads
+    EXPECT_EQ(Rgb(image, 300, 300), 0u); // black background
+    EXPECT_GT(RedPixels(image), 50);     // the loads
 
     // No side, dump or result file beside the input, and the private folder
     // they went to is gone.
@@ -178,8 +147,8 @@ TEST(RenderPortal, SolvesFirstForAResultAndDrawsItOverTheStructure)
         // Loads and supports stay hidden, as after the Draw menu's commands.
         EXPECT_EQ(Rgb(image, 7, 708), 0u) << result;
     }
-    EXPECT_EQ(Names(work.Path()),
-              (std::set<std::string>{"portal.txt", "structure.png", "moment.png", "shear.png", "deformed.png"}));
+    EXPECT_EQ(Names(work.Path()), (std::set<std::string>{"portal.txt", "structure.png", "moment.png",
+                                                         "shear.png", "deformed.png"}));
 }
 
 TEST(RenderPortal, HonoursSizeAndBackground)
@@ -204,7 +173,7 @@ TEST(RenderPortal, WritesSvgAndPdfOfTheClientSize)
     ASSERT_EQ(Render({input, "-o", work.File("portal.svg"), "--layers", "structure,nodes,moment"}), 0);
     const std::string svg = ReadFile(work.File("portal.svg"));
     EXPECT_NE(svg.find("width=\"1024\" height=\"768\""), std::string::npos);
-    EXPECT_NE(svg.find(">3</text>"), std::string::npos);  // node numbers stay text
+    EXPECT_NE(svg.find(">3</text>"), std::string::npos); // node numbers stay text
     QSvgRenderer renderer(QString::fromStdString(work.File("portal.svg")));
     ASSERT_TRUE(renderer.isValid());
     QImage image(renderer.defaultSize(), QImage::Format_RGB32);
@@ -221,13 +190,15 @@ TEST(RenderPortal, WritesSvgAndPdfOfTheClientSize)
     ASSERT_EQ(pdf.rfind("%PDF-", 0), 0u);
     // 1024 x 768 pixels at 96 per inch: 768 x 576 points.
     const QRegularExpression mediaBox(QStringLiteral("/MediaBox \\[0 0 768(\\.0+)? 576(\\.0+)?\\]"));
-    EXPECT_TRUE(mediaBox.match(QString::fromLatin1(pdf.data(), static_cast<qsizetype>(pdf.size()))).hasMatch());
+    EXPECT_TRUE(
+        mediaBox.match(QString::fromLatin1(pdf.data(), static_cast<qsizetype>(pdf.size()))).hasMatch());
 }
 
 TEST(RenderPortal, PrintsWarningsAndReportsModelErrors)
 {
     const ScratchDir work;
     // A force of zero leaves no force scale: warned about, drawn all the same.
+    ASSERT_NE(kPortal.find("1:<10,0,0>"), std::string::npos);
     std::string noForce = kPortal;
     noForce.replace(noForce.find("1:<10,0,0>"), 10, "1:<0,0,0>");
     const std::string input = work.Write("zero.txt", noForce);
