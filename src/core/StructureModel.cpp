@@ -246,8 +246,40 @@ void StructureModel::ComputeElementResults()
         element.ComputeEndForces();
 }
 
+namespace {
+
+// The scale that draws the largest value q a tenth as long as the larger
+// side of the box; 1, with a warning, when q is all but zero.
+double ResultScale(const StructureModel& m, double q, const char* warning)
+{
+    if (std::fabs(q) < kTiny) {
+        m.Warn(warning);
+        return 1.0;
+    }
+    return ScaleFor(q, m.m_XMax - m.m_XMin, m.m_YMax - m.m_YMin);
+}
+
+// The largest magnitude of an element-end force component (entries first
+// and first + 3 of the element-axis end forces) or of value(element, axis)
+// at an element's midpoint, over all elements.
+template <typename Midpoint>
+double LargestEndOrMidpointValue(const StructureModel& m, int first, Midpoint value)
+{
+    double q = 0.0;
+    if (m.m_NELEM > 0)
+        q = std::fabs(m.m_Elements[0].ComputeAxisResults().f[first]);
+    for (const BeamElement& element : m.m_Elements) {
+        const BeamElement::AxisResults axis = element.ComputeAxisResults();
+        q = std::max({q, std::fabs(axis.f[first]), std::fabs(axis.f[first + 3]), std::fabs(value(element, axis))});
+    }
+    return q;
+}
+
+} // namespace
+
 void StructureModel::ComputeDispScale()
 {
+    // Translations only: a rotation is not a length to draw.
     double q = m_NPOIN > 0 ? std::fabs(m_D.At(0)) : 0.0;
     for (int i = 0; i < m_NPOIN; ++i)
         q = std::max({q, std::fabs(m_D.At(3 * i)), std::fabs(m_D.At(3 * i + 1))});
@@ -256,46 +288,19 @@ void StructureModel::ComputeDispScale()
         element.DisplacementAt(0.5, element.ComputeAxisResults(), mid);
         q = std::max({q, std::fabs(mid[0]), std::fabs(mid[1])});
     }
-    if (std::fabs(q) < kTiny) {
-        Warn("梁系变形太小|最大线位移<1e-10");
-        m_VisualScaleofDisp = 1.0;
-        return;
-    }
-    m_VisualScaleofDisp = ScaleFor(q, m_XMax - m_XMin, m_YMax - m_YMin);
+    m_VisualScaleofDisp = ResultScale(*this, q, "梁系变形太小|最大线位移<1e-10");
 }
 
 void StructureModel::ComputeMomentScale()
 {
-    // The largest end or midpoint moment of any element.
-    double q = 0.0;
-    if (m_NELEM > 0)
-        q = std::fabs(m_Elements[0].ComputeAxisResults().f[2]);
-    for (const BeamElement& element : m_Elements) {
-        const BeamElement::AxisResults axis = element.ComputeAxisResults();
-        q = std::max({q, std::fabs(axis.f[2]), std::fabs(axis.f[5]), std::fabs(element.MomentAt(0.5, axis))});
-    }
-    if (std::fabs(q) < kTiny) {
-        Warn("梁系弯矩太小|Mmax|<1e-10!");
-        m_VisualScaleofMoment = 1.0;
-        return;
-    }
-    m_VisualScaleofMoment = ScaleFor(q, m_XMax - m_XMin, m_YMax - m_YMin);
+    const double q = LargestEndOrMidpointValue(
+        *this, 2, [](const BeamElement& e, const BeamElement::AxisResults& axis) { return e.MomentAt(0.5, axis); });
+    m_VisualScaleofMoment = ResultScale(*this, q, "梁系弯矩太小|Mmax|<1e-10!");
 }
 
 void StructureModel::ComputeShearScale()
 {
-    // The largest end or midpoint shear of any element.
-    double q = 0.0;
-    if (m_NELEM > 0)
-        q = std::fabs(m_Elements[0].ComputeAxisResults().f[1]);
-    for (const BeamElement& element : m_Elements) {
-        const BeamElement::AxisResults axis = element.ComputeAxisResults();
-        q = std::max({q, std::fabs(axis.f[1]), std::fabs(axis.f[4]), std::fabs(element.ShearAt(0.5, axis))});
-    }
-    if (std::fabs(q) < kTiny) {
-        Warn("梁系剪力太小|Nmax|<1e-10!");
-        m_VisualScaleofShear = 1.0;
-        return;
-    }
-    m_VisualScaleofShear = ScaleFor(q, m_XMax - m_XMin, m_YMax - m_YMin);
+    const double q = LargestEndOrMidpointValue(
+        *this, 1, [](const BeamElement& e, const BeamElement::AxisResults& axis) { return e.ShearAt(0.5, axis); });
+    m_VisualScaleofShear = ResultScale(*this, q, "梁系剪力太小|Nmax|<1e-10!");
 }
