@@ -2,6 +2,7 @@
 #include "core/NumberFormat.h"
 #include "core/StructureModel.h"
 #include "core/TextFile.h"
+#include "input/BeamSystemText.h"
 
 #include <cerrno>
 #include <charconv>
@@ -576,15 +577,6 @@ std::string ReadWholeFile(const char* fileName)
     std::fclose(file);
     if (failed)
         throw FatalError(std::string(kReadError) + "\ncannot read " + fileName + ": " + std::strerror(error), 1);
-
-    // Text mode: a CR LF pair is a line end.
-    std::size_t out = 0;
-    for (std::size_t i = 0; i < text.size(); ++i) {
-        if (text[i] == '\r' && i + 1 < text.size() && text[i + 1] == '\n')
-            continue;
-        text[out++] = text[i];
-    }
-    text.resize(out);
     return text;
 }
 
@@ -621,9 +613,22 @@ void WriteMeFile(const StructureModel& m)
 
 } // namespace
 
+void ReadBeamSystemText(StructureModel& model, std::string text)
+{
+    // Text mode: a CR LF pair is a line end.
+    std::size_t out = 0;
+    for (std::size_t i = 0; i < text.size(); ++i) {
+        if (text[i] == '\r' && i + 1 < text.size() && text[i + 1] == '\n')
+            continue;
+        text[out++] = text[i];
+    }
+    text.resize(out);
+    Reader(model, std::move(text)).Run();
+}
+
 void StructureModel::ReadBeamSystemFile(const char* fileName)
 {
-    Reader(*this, ReadWholeFile(fileName)).Run();
+    ReadBeamSystemText(*this, ReadWholeFile(fileName));
     // Only a file that has been read and checked in full leaves side files.
     WritePointFile(*this);
     WriteMeFile(*this);
