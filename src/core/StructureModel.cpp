@@ -1,6 +1,7 @@
 #include "core/StructureModel.h"
 
 #include "core/FatalError.h"
+#include "core/NumberFormat.h"
 #include "core/TextFile.h"
 #include "core/ViewTransform.h"
 #include "core/Warnings.h"
@@ -215,6 +216,85 @@ void StructureModel::ComputePressScale()
 void StructureModel::Solve()
 {
     m_D = m_K.Solve(m_F);
+    CheckSolution();
+}
+
+namespace {
+
+// A mechanism is caught by the pivot test only when its pivot comes out
+// exactly (or all but) zero. With penalty supports of 1e20 on the diagonal,
+// the elimination leaves round-off of about 1e-16 times the stiffness of
+// the members in the pivot of a free rigid-body motion, far above the test,
+// and the solution moves the structure by some 1e16 times the load over
+// the member stiffness: typically 1e10 times its own size and more. A
+// sound model, however flexible, answers a load with a displacement of
+// load over stiffness; for it to reach a thousand times the size of the
+// structure, loads and stiffnesses would have to be off by many orders of
+// magnitude, and a linear small-displacement analysis says nothing about
+// such a motion anyway. A factor of 1e3 therefore separates the two by a
+// wide margin on both sides.
+constexpr double kMechanismFactor = 1e3;
+
+} // namespace
+
+void StructureModel::CheckSolution() const
+{
+    const std::size_t n = static_cast<std::size_t>(m_NPOIN);
+    if (n == 0 || m_Nodes.size() < n || m_D.m_Data.size() < 3 * n)
+        return;
+
+    // Supported and prescribed translations are held by the penalty; only
+    // the others tell whether the structure is held at all.
+    std::vector<bool> held(3 * n, false);
+    auto inModel = [n](int node) { return node >= 0 && static_cast<std::size_t>(node) < n; };
+    for (const RestrictedNode& r : m_RestrictedNodes)
+        for (int c = 0; c < 3; ++c)
+            if (r.Fix[c] != 0 && inModel(r.NodeNo))
+                held[3 * static_cast<std::size_t>(r.NodeNo) + static_cast<std::size_t>(c)] = true;
+    for (const PrescribedDisplacement& p : m_Prescribed) {
+        if (!inModel(p.Node.No))
+            continue;
+        const std::size_t base = 3 * static_cast<std::size_t>(p.Node.No);
+        held[base] = held[base] || p.HasDx;
+        held[base + 1] = held[base + 1] || p.HasDy;
+        held[base + 2] = held[base + 2] || p.HasRz;
+    }
+
+    double largest = 0;
+    std::size_t where = 0;
+    for (std::size_t i = 0; i < 3 * n; ++i) {
+        const double v = m_D.m_Data[i];
+        if (!std::isfinite(v)) {
+            Warn("the displacement " + std::string(i % 3 == 0 ? "dx" : i % 3 == 1 ? "dy" : "rz") + " of node " +
+                 std::to_string(i / 3) +
+                 " is not a finite number: the structure is probably a mechanism (not held against moving "
+                 "or turning as a whole, or with a part free to move), or its loads and stiffnesses are "
+                 "out of range; the results are meaningless");
+            return;
+        }
+        if (i % 3 != 2 && !held[i] && std::fabs(v) > largest) {
+            largest = std::fabs(v);
+            where = i;
+        }
+    }
+
+    double xMin = m_Nodes[0].x, xMax = xMin, yMin = m_Nodes[0].y, yMax = yMin;
+    for (std::size_t k = 1; k < n; ++k) {
+        const Node& node = m_Nodes[k];
+        xMin = std::min(xMin, node.x);
+        xMax = std::max(xMax, node.x);
+        yMin = std::min(yMin, node.y);
+        yMax = std::max(yMax, node.y);
+    }
+    double size = std::max(xMax - xMin, yMax - yMin);
+    if (!(size > 0))
+        size = 1.0; // a single node: the unit box the bounding box gives it
+    if (largest > kMechanismFactor * size)
+        Warn("the displacement " + std::string(where % 3 == 0 ? "dx" : "dy") + " of node " +
+             std::to_string(where / 3) + " (" + FormatNumber(m_D.m_Data[where]) + ") is more than " +
+             FormatNumber(kMechanismFactor) + " times the size of the structure (" + FormatNumber(size) +
+             "): the structure is probably a mechanism, not held against moving or turning as a whole, "
+             "or with a part free to move; check its supports");
 }
 
 void StructureModel::ComputeElementResults()

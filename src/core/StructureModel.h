@@ -32,6 +32,7 @@ public:
     void ComputeForceScale();
     void ComputePressScale();
     void Solve();
+    void CheckSolution() const;
     void ComputeElementResults();
     void ComputeDispScale();
     void ComputeMomentScale();
