@@ -1,0 +1,152 @@
+// The whole batch path on arbitrary bytes, for models small enough to solve
+// thousands of times a minute: read the file, load, solve, post-process and
+// write the nine files into a scratch folder, then draw every layer. Only a
+// FatalError may stop it, and whatever stops it, the folder never holds a
+// file that is not one of the nine, nor a result file of a failed run.
+#include "FuzzSupport.h"
+
+#include "core/FatalError.h"
+#include "core/StructureModel.h"
+#include "core/ViewTransform.h"
+#include "core/Warnings.h"
+#include "graphics/RecordingCanvas.h"
+#include "input/BeamSystemText.h"
+
+#include <cstddef>
+#include <cstdint>
+#include <cstdio>
+#include <cstdlib>
+#include <filesystem>
+#include <set>
+#include <string>
+
+namespace fs = std::filesystem;
+
+namespace {
+
+// Larger models are valid, but their dense solution would slow the search
+// down without reaching any code that small ones do not.
+constexpr int kMaxNodes = 60;
+
+const std::set<std::string> kSideFiles = {"Point.txt", "Me.txt", "K.txt", "DForce.txt"};
+const std::set<std::string> kResultFiles = {"Nodal_Displacement.txt", "MForInGlobalCS.txt", "MForInElemCS.txt",
+                                            "Nodal_Reaction.txt", "MDisInGlobalCS.txt"};
+
+fs::path g_Scratch;
+
+std::set<std::string> Listing(const fs::path& folder)
+{
+    std::set<std::string> names;
+    for (const fs::directory_entry& entry : fs::directory_iterator(folder))
+        names.insert(entry.path().filename().string());
+    return names;
+}
+
+void Clear(const fs::path& folder)
+{
+    for (const fs::directory_entry& entry : fs::directory_iterator(folder))
+        fs::remove_all(entry.path());
+}
+
+void DrawEverything(const StructureModel& model, ViewTransform& view, bool solved)
+{
+    RecordingCanvas canvas;
+    view.SetDC(&canvas);
+    view.SetUp(800, 600, model.m_XMin, model.m_XMax, model.m_YMin, model.m_YMax);
+    model.DrawNodeNumbers();
+    model.DrawElementNumbers();
+    model.DrawStructure();
+    if (solved) {
+        model.DrawDeformedShape();
+        model.DrawMomentDiagram();
+        model.DrawShearDiagram();
+    }
+    model.DrawDistributedLoads();
+    model.DrawForces();
+    model.DrawSprings();
+    model.DrawTorsionalSprings();
+    model.DrawPrescribedDisplacements();
+    model.DrawRestrictedNodes();
+    view.SetDC(nullptr);
+    FUZZ_CHECK(canvas.StateIsInitial(), "every layer restores the canvas state");
+}
+
+} // namespace
+
+extern "C" int LLVMFuzzerInitialize(int*, char***)
+{
+    std::string pattern = (fs::temp_directory_path() / "vela-fuzz-XXXXXX").string();
+    if (!::mkdtemp(pattern.data())) {
+        std::perror("mkdtemp");
+        std::exit(1);
+    }
+    g_Scratch = pattern;
+    fs::create_directory(g_Scratch / "out");
+    std::atexit([] {
+        std::error_code ignored;
+        fs::remove_all(g_Scratch, ignored);
+    });
+    return 0;
+}
+
+extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size)
+{
+    const std::string text(reinterpret_cast<const char*>(data), size);
+    bool readable = true;
+    {
+        StructureModel probe;
+        try {
+            ReadBeamSystemText(probe, text);
+        } catch (const FatalError&) {
+            readable = false;
+        }
+        if (readable && probe.m_NPOIN > kMaxNodes)
+            return 0;
+    }
+
+    const fs::path input = g_Scratch / "model.txt";
+    const fs::path out = g_Scratch / "out";
+    if (std::FILE* f = std::fopen(input.c_str(), "wb")) {
+        std::fwrite(text.data(), 1, text.size(), f);
+        std::fclose(f);
+    } else {
+        FuzzFailure("cannot write the scratch input");
+    }
+    Clear(out);
+
+    StructureModel model;
+    ViewTransform view;
+    CollectingWarnings warnings;
+    model.m_OutputDir = out.string();
+    model.m_Warnings = &warnings;
+    enum { Refused, Loaded, Solved } reached = Refused;
+    try {
+        model.Load(input.c_str(), &view);
+        reached = Loaded;
+        model.Solve();
+        model.PostProcess();
+        reached = Solved;
+    } catch (const FatalError& fatal) {
+        FUZZ_CHECK(fatal.Status() == 1, "a failure ends with status 1");
+    }
+
+    // The file on disk and the same text in memory are read alike.
+    const std::set<std::string> names = Listing(out);
+    if (!readable) {
+        FUZZ_CHECK(reached == Refused && names.empty(), "a refused file leaves nothing behind");
+        return 0;
+    }
+    for (const std::string& name : names)
+        FUZZ_CHECK(kSideFiles.count(name) || kResultFiles.count(name), "stray file " + name);
+    // Read in full: the side files are there whatever a later step refuses.
+    FUZZ_CHECK(names.count("Point.txt") && names.count("Me.txt"), "a file read in full leaves its side files");
+    if (reached == Solved) {
+        FUZZ_CHECK(names.size() == kSideFiles.size() + kResultFiles.size(), "a solved model writes all nine files");
+    } else {
+        for (const std::string& name : kResultFiles)
+            FUZZ_CHECK(!names.count(name), "a failed solution writes no result file " + name);
+    }
+    if (reached != Refused)
+        DrawEverything(model, view, reached == Solved);
+    return 0;
+}
