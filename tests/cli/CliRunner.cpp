@@ -1,0 +1,76 @@
+#include "cli/CliRunner.h"
+
+#include "support/TestSupport.h"
+
+#include <cstdlib>
+#include <filesystem>
+#include <sys/wait.h>
+
+namespace {
+
+std::string Quote(const std::string& s)
+{
+    std::string q = "'";
+    for (char c : s) {
+        if (c == '\'')
+            q += "'\\''";
+        else
+            q += c;
+    }
+    q += '\'';
+    return q;
+}
+
+} // namespace
+
+const std::vector<std::string> kSolutionFiles = {
+    "Point.txt", "Me.txt", "K.txt", "DForce.txt", "Nodal_Displacement.txt", "MForInGlobalCS.txt",
+    "MForInElemCS.txt", "Nodal_Reaction.txt", "MDisInGlobalCS.txt"};
+
+bool AddressSanitized()
+{
+#if defined(__SANITIZE_ADDRESS__)
+    return true;
+#elif defined(__has_feature)
+#if __has_feature(address_sanitizer)
+    return true;
+#else
+    return false;
+#endif
+#else
+    return false;
+#endif
+}
+
+CliRun RunCli(const std::vector<std::string>& args, const CliLimits& limits)
+{
+    ScratchDir io;
+    std::string command;
+    if (limits.virtualKiB > 0)
+        command += "ulimit -v " + std::to_string(limits.virtualKiB) + " && ";
+    command += "exec ";
+    if (limits.seconds > 0)
+        command += "timeout -s KILL " + std::to_string(limits.seconds) + " ";
+    command += Quote(VELA_CLI_PATH);
+    for (const std::string& a : args)
+        command += " " + Quote(a);
+    command += " >" + Quote(io.File("out")) + " 2>" + Quote(io.File("err")) + " </dev/null";
+    CliRun run;
+    const int raw = std::system(command.c_str());
+    if (WIFEXITED(raw)) {
+        run.status = WEXITSTATUS(raw);
+        // timeout's own status for a command it had to kill.
+        run.timedOut = limits.seconds > 0 && run.status == 137;
+    }
+    run.out = ReadFile(io.File("out"));
+    run.err = ReadFile(io.File("err"));
+    return run;
+}
+
+std::set<std::string> Listing(const std::string& folder)
+{
+    std::set<std::string> names;
+    for (const auto& entry : std::filesystem::directory_iterator(folder))
+        names.insert(entry.path().filename().string());
+    return names;
+}
