@@ -6,6 +6,7 @@ packages=(
   g++ cmake make pkg-config            # the compiler and the build
   libgtest-dev libgmock-dev            # unit tests
   libbenchmark-dev                     # benchmarks
+  clang libclang-rt-14-dev             # the libFuzzer targets (scripts/fuzz.sh)
   qt6-base-dev qt6-svg-dev             # desktop program, PNG/SVG/PDF export
   fonts-liberation                     # metric-compatible Times New Roman for labels
   fonts-wqy-microhei                   # the Chinese message texts

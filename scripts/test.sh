@@ -1,6 +1,7 @@
 #!/usr/bin/env bash
 # Builds Vela twice (optimised, and with address and undefined-behaviour
-# sanitizers) and runs the whole test suite on both builds.
+# sanitizers) and runs the whole test suite on both builds, then fuzzes the
+# reader and the batch path for a minute each.
 set -euo pipefail
 cd "$(dirname "$0")/.."
 scripts/deps.sh
@@ -16,3 +17,5 @@ ASAN_OPTIONS=detect_leaks=1:abort_on_error=1 \
 UBSAN_OPTIONS=print_stacktrace=1:halt_on_error=1 \
 LSAN_OPTIONS=suppressions="$PWD/tests/lsan.supp" \
   ctest --test-dir build-sanitize --output-on-failure -j"$jobs"
+
+scripts/fuzz.sh 60
