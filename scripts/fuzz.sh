@@ -26,7 +26,7 @@ for target in reader pipeline; do
   mkdir -p "$corpus"
   echo "fuzzing $target for ${seconds}s (log: $log)"
   if "$build/fuzz/vela_fuzz_$target" -max_total_time="$seconds" -rss_limit_mb=2048 -timeout=10 \
-       -dict=fuzz/vela.dict -artifact_prefix="$build/artifacts/$target-" -print_final_stats=1 \
+       -max_len=8192 -dict=fuzz/vela.dict -artifact_prefix="$build/artifacts/$target-" -print_final_stats=1 \
        "$corpus" "${seeds[@]}" >"$log" 2>&1; then
     grep -E '^stat::(number_of_executed_units|peak_rss_mb)|^Done ' "$log" || tail -n 3 "$log"
     passed=$((passed + 1))
