@@ -47,14 +47,16 @@ CliRun RunCli(const std::vector<std::string>& args, const CliLimits& limits)
     ScratchDir io;
     std::string command;
     if (limits.virtualKiB > 0)
-        command += "ulimit -v " + std::to_string(limits.virtualKiB) + " && ";
+        command.append("ulimit -v ").append(std::to_string(limits.virtualKiB)).append(" && ");
     command += "exec ";
     if (limits.seconds > 0)
-        command += "timeout -s KILL " + std::to_string(limits.seconds) + " ";
+        command.append("timeout -s KILL ").append(std::to_string(limits.seconds)).append(" ");
     command += Quote(VELA_CLI_PATH);
     for (const std::string& a : args)
-        command += " " + Quote(a);
-    command += " >" + Quote(io.File("out")) + " 2>" + Quote(io.File("err")) + " </dev/null";
+        command.append(" ").append(Quote(a));
+    command.append(" >").append(Quote(io.File("out")));
+    command.append(" 2>").append(Quote(io.File("err")));
+    command.append(" </dev/null");
     CliRun run;
     const int raw = std::system(command.c_str());
     if (WIFEXITED(raw)) {
