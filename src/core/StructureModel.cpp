@@ -13,6 +13,7 @@ namespace {
 constexpr double kPenalty = 1e20;
 constexpr double kTiny = 1e-10;
 constexpr double kScaleFraction = 0.1;
+constexpr std::size_t kMaxDenseUnknowns = 23170; // 4 GiB of matrix
 
 } // namespace
 
@@ -81,6 +82,11 @@ void StructureModel::AssembleStiffness()
 {
     const int n = 3 * m_NPOIN;
     const std::size_t un = static_cast<std::size_t>(n);
+    // The dense system needs n * n doubles, twice over while it is solved.
+    if (un > kMaxDenseUnknowns)
+        throw FatalError("the model has " + std::to_string(n) + " unknowns, more than the " +
+                             std::to_string(kMaxDenseUnknowns) + " the dense solver can hold in memory",
+                         1);
     m_K.Resize(n, n);
     double* K = m_K.Data();
     auto at = [K, un](int i, int j) -> double& {
