@@ -1,0 +1,284 @@
+#include "core/BeamElement.h"
+#include "core/StructureModel.h"
+#include "core/ViewTransform.h"
+#include "graphics/Drawing.h"
+#include "graphics/SymbolOutlines.h"
+
+#include <algorithm>
+#include <cmath>
+#include <cstdio>
+#include <string>
+
+namespace {
+
+// How many records of an array a layer walks: its count, never more than
+// the array holds.
+template <typename T>
+std::size_t Walk(int count, const std::vector<T>& records)
+{
+    return count > 0 ? std::min(static_cast<std::size_t>(count), records.size()) : 0;
+}
+
+bool Finite(double x, double y)
+{
+    return std::isfinite(x) && std::isfinite(y);
+}
+
+// The width class of an element's line: the position of its second moment
+// of area among the distinct levels, or one past the last level when none
+// lies within a thousandth of it.
+int InertiaClass(const StructureModel& model, std::size_t e)
+{
+    const int levels = static_cast<int>(Walk(model.m_NumInertiaLevels, model.m_InertiaLevels));
+    if (e >= model.m_ElemProp.size())
+        return levels;
+    const int property = model.m_ElemProp[e];
+    if (property < 0 || static_cast<std::size_t>(property) >= model.m_Properties.size())
+        return levels;
+    const double I = model.m_Properties[static_cast<std::size_t>(property)].I;
+    for (int k = 0; k < levels; ++k)
+        if (std::fabs(I - model.m_InertiaLevels[static_cast<std::size_t>(k)]) < 0.001 * I)
+            return k;
+    return levels;
+}
+
+// Cell height of the number labels: a fifteenth of the mean element length.
+int NumberHeight(const StructureModel& model, const ViewTransform& view)
+{
+    return std::max(0, TruncatePixels(model.m_AverageElemLength / 15 * view.m_Scale));
+}
+
+const Node* NodeAt(const StructureModel& model, std::size_t slot)
+{
+    if (slot >= model.m_ElemNodes.size())
+        return nullptr;
+    const int index = model.m_ElemNodes[slot];
+    if (index < 0 || static_cast<std::size_t>(index) >= model.m_Nodes.size())
+        return nullptr;
+    return &model.m_Nodes[static_cast<std::size_t>(index)];
+}
+
+void ToScreen(const ViewTransform& view, double x, double y, int pixel[2])
+{
+    const double world[2] = {x, y};
+    view.WorldToScreen(world, pixel);
+}
+
+// The arrowhead angle of forces and distributed loads: 11 degrees.
+double HeadAngle()
+{
+    return std::acos(-1.0) * 11 / 180;
+}
+
+} // namespace
+
+// --- element lines -------------------------------------------------------
+
+void BeamElement::DrawLine(const ViewTransform& view, int width) const
+{
+    if (!CanDraw(view) || !Finite(m_Node1.x, m_Node1.y) || !Finite(m_Node2.x, m_Node2.y))
+        return;
+    PenScope pen(*view.m_hDC, PenDesc{width, kElementLineColor});
+    DrawWorldSegment(view, m_Node1.x, m_Node1.y, m_Node2.x, m_Node2.y);
+}
+
+void StructureModel::DrawStructure() const
+{
+    if (!m_View || !CanDraw(*m_View))
+        return;
+    const std::size_t count = Walk(m_NELEM, m_Elements);
+    for (std::size_t e = 0; e < count; ++e)
+        m_Elements[e].DrawLine(*m_View, 3 + 3 * InertiaClass(*this, e));
+}
+
+// --- numbers -------------------------------------------------------------
+
+void StructureModel::DrawNodeNumbers() const
+{
+    if (m_NPOIN <= 0 || !m_View || !CanDraw(*m_View))
+        return;
+    const ViewTransform& view = *m_View;
+    Canvas& canvas = *view.m_hDC;
+    const int h = NumberHeight(*this, view);
+    TextScope text(canvas, FontDesc{kLabelFace, h, 0}, kNodeNumberColor);
+    const int drop = TruncatePixels(0.2 * h);
+    const std::size_t count = Walk(m_NPOIN, m_Nodes);
+    for (std::size_t i = 0; i < count; ++i) {
+        const Node& node = m_Nodes[i];
+        if (!Finite(node.x, node.y))
+            continue;
+        int pixel[2];
+        ToScreen(view, node.x, node.y, pixel);
+        canvas.TextOut(pixel[0], pixel[1] + drop, std::to_string(i));
+    }
+}
+
+void StructureModel::DrawElementNumbers() const
+{
+    if (m_NELEM <= 0 || !m_View || !CanDraw(*m_View))
+        return;
+    const ViewTransform& view = *m_View;
+    Canvas& canvas = *view.m_hDC;
+    const int h = NumberHeight(*this, view);
+    const int w = h / 2;
+    TextScope text(canvas, FontDesc{kLabelFace, h, w}, kElementNumberColor);
+    const std::size_t count = static_cast<std::size_t>(m_NELEM);
+    for (std::size_t e = 0; e < count; ++e) {
+        const Node* p1 = NodeAt(*this, 2 * e);
+        const Node* p2 = NodeAt(*this, 2 * e + 1);
+        if (!p1 || !p2 || !Finite(p1->x, p1->y) || !Finite(p2->x, p2->y))
+            continue;
+        int mid[2], s1[2], s2[2];
+        ToScreen(view, (p1->x + p2->x) * 0.5, (p1->y + p2->y) * 0.5, mid);
+        ToScreen(view, p1->x, p1->y, s1);
+        ToScreen(view, p2->x, p2->y, s2);
+        const std::string label = std::to_string(e);
+        const int n = static_cast<int>(label.size());
+
+        // Centred on the midpoint, then pushed 0.6 h along the on-screen
+        // left-hand normal. An element whose ends share one pixel has no
+        // normal: its number stays centred.
+        const double dxS = static_cast<double>(s2[0]) - s1[0];
+        const double dyS = static_cast<double>(s2[1]) - s1[1];
+        const double len = std::sqrt(dxS * dxS + dyS * dyS);
+        int offsetX = 0, offsetY = 0;
+        if (len > 0) {
+            offsetX = TruncatePixels(h * 0.6 * dyS / len);
+            offsetY = TruncatePixels(h * 0.6 * (-dxS) / len);
+        }
+        canvas.TextOut(mid[0] - (w * n) / 2 + offsetX, mid[1] - h / 2 + offsetY, label);
+    }
+}
+
+// --- supports ------------------------------------------------------------
+
+void RestrictedNode::Draw(const ViewTransform& view) const
+{
+    if (!CanDraw(view) || !Finite(x, y))
+        return;
+    Canvas& canvas = *view.m_hDC;
+    const COLORREF color = static_cast<COLORREF>(Color);
+    const double size = SymbolSpan(view) / 25;
+    const double half = 0.5 * size;
+    {
+        PenScope pen(canvas, PenDesc{1, color});
+        WorldPolyline square(view);
+        square.To(x - half, y - half);
+        square.To(x + half, y - half);
+        square.To(x + half, y + half);
+        square.To(x - half, y + half);
+        square.To(x - half, y - half);
+    }
+
+    const int h = std::max(0, TruncatePixels(size * 0.7 * view.m_Scale));
+    TextScope text(canvas, FontDesc{kLabelFace, h, 0}, color);
+    char code[40];
+    std::snprintf(code, sizeof code, "%2d%2d%2d", Fix[0], Fix[1], Fix[2]);
+    int pixel[2];
+    ToScreen(view, x, y, pixel);
+    // At the square's lower-right corner on screen.
+    const int g = TruncatePixels(size * (-0.5) * view.m_Scale);
+    canvas.TextOut(pixel[0] - g, pixel[1] - g, code);
+}
+
+void StructureModel::DrawRestrictedNodes() const
+{
+    if (!m_View || !CanDraw(*m_View))
+        return;
+    const std::size_t count = Walk(m_NRN, m_RestrictedNodes);
+    for (std::size_t i = 0; i < count; ++i)
+        m_RestrictedNodes[i].Draw(*m_View);
+}
+
+// --- concentrated loads --------------------------------------------------
+
+void force_2d::Draw(const ViewTransform& view) const
+{
+    if (!CanDraw(view) || !Finite(Node.x, Node.y))
+        return;
+    PenScope pen(*view.m_hDC, PenDesc{1, kLoadColor});
+    const double S = SymbolSpan(view);
+    const double x = Node.x, y = Node.y;
+
+    if (Fx != 0 || Fy != 0) {
+        // From the node away in the force's direction; the head's size is
+        // fixed by the model's extent whatever the load.
+        const double theta = DirectionAngle(Fx, Fy);
+        const double length = view.m_VisualScaleofForce * std::sqrt(Fx * Fx + Fy * Fy);
+        const double tipX = x + length * std::cos(theta);
+        const double tipY = y + length * std::sin(theta);
+        DrawWorldSegment(view, x, y, tipX, tipY);
+
+        const double s = 0.02 * S;
+        const double delta = HeadAngle();
+        const double b1x = tipX - s * std::cos(theta - delta), b1y = tipY - s * std::sin(theta - delta);
+        const double b2x = tipX - s * std::cos(theta + delta), b2y = tipY - s * std::sin(theta + delta);
+        DrawWorldSegment(view, tipX, tipY, b1x, b1y);
+        DrawWorldSegment(view, tipX, tipY, b2x, b2y);
+        DrawWorldSegment(view, b1x, b1y, b2x, b2y);
+    }
+
+    if (Mz != 0) {
+        // Counter-clockwise for a positive moment, mirrored for a negative
+        // one; radius 0.03 S.
+        TraceSymbol(view, MomentArcOutline(), SymbolTransform(S * 0.06 / 4.5, Mz < 0, x, y));
+    }
+}
+
+void StructureModel::DrawForces() const
+{
+    if (!m_View || !CanDraw(*m_View))
+        return;
+    const std::size_t count = Walk(m_NFOR, m_Forces);
+    for (std::size_t i = 0; i < count; ++i)
+        m_Forces[i].Draw(*m_View);
+}
+
+// --- distributed loads ---------------------------------------------------
+
+void DistributedLoad::Draw(const ViewTransform& view) const
+{
+    if (!CanDraw(view) || !Finite(Node1.x, Node1.y) || !Finite(Node2.x, Node2.y))
+        return;
+    const double x1 = Node1.x, y1 = Node1.y, x2 = Node2.x, y2 = Node2.y;
+    // An element whose ends coincide gives the load no direction to stand
+    // on: nothing is drawn for it.
+    if (x1 == x2 && y1 == y2)
+        return;
+    PenScope pen(*view.m_hDC, PenDesc{1, kLoadColor});
+    const double a = view.m_VisualScaleofPress;
+    const double theta = DirectionAngle(x2 - x1, y2 - y1);
+    const double sinT = std::sin(theta), cosT = std::cos(theta);
+
+    // Positive intensities on the right-hand side walking from N1 to N2.
+    const double q1x = x1 + sinT * a * q1, q1y = y1 - cosT * a * q1;
+    const double q2x = x2 + sinT * a * q2, q2y = y2 - cosT * a * q2;
+    DrawWorldSegment(view, q1x, q1y, q2x, q2y);
+    DrawWorldSegment(view, q1x, q1y, x1, y1);
+    DrawWorldSegment(view, q2x, q2y, x2, y2);
+
+    // Heads on the element, barbs on the load's side.
+    const double s = 0.02 * SymbolSpan(view);
+    const double delta = HeadAngle();
+    auto head = [&](double nx, double ny, double q) {
+        const double sq = q < 0 ? -s : s;
+        const double c1x = nx + std::sin(theta - delta) * sq, c1y = ny - std::cos(theta - delta) * sq;
+        const double c2x = nx + std::sin(theta + delta) * sq, c2y = ny - std::cos(theta + delta) * sq;
+        DrawWorldSegment(view, c1x, c1y, nx, ny);
+        DrawWorldSegment(view, c2x, c2y, nx, ny);
+        DrawWorldSegment(view, c2x, c2y, c1x, c1y);
+    };
+    if (q2 != 0 && !std::isnan(q2))
+        head(x2, y2, q2);
+    if (q1 != 0 && !std::isnan(q1))
+        head(x1, y1, q1);
+}
+
+void StructureModel::DrawDistributedLoads() const
+{
+    if (!m_View || !CanDraw(*m_View))
+        return;
+    const std::size_t count = Walk(m_NDIS, m_DistributedLoads);
+    for (std::size_t i = 0; i < count; ++i)
+        m_DistributedLoads[i].Draw(*m_View);
+}
