@@ -1,0 +1,326 @@
+#include "cli/Render.h"
+
+#include "app/Layers.h"
+#include "core/FatalError.h"
+#include "core/Records.h"
+#include "core/StructureModel.h"
+#include "core/ViewTransform.h"
+#include "core/Warnings.h"
+#if defined(VELA_HAVE_QT)
+#include "qt/Render.h"
+#endif
+
+#include <algorithm>
+#include <cctype>
+#include <cstdio>
+#include <cstdlib>
+#include <filesystem>
+#include <iostream>
+#include <optional>
+#include <string_view>
+#include <system_error>
+
+namespace {
+
+constexpr const char* kUsage =
+    "usage: vela-cli render FILE -o OUT.png|OUT.svg|OUT.pdf [--layers LIST] [--size WxH]\n"
+    "                       [--background black|white]\n";
+
+constexpr const char* kHelp =
+    "Draws a Beam System File the way the window shows it and saves the picture;\n"
+    "the format follows the extension of OUT.\n"
+    "\n"
+    "  -o, --output OUT     the picture to write (.png, .svg or .pdf)\n"
+    "  --layers LIST        comma-separated layers to draw: structure, loads, supports,\n"
+    "                       springs, prescribed, nodes, elements, deformed, moment, shear\n"
+    "                       (default: structure,loads,supports,springs,prescribed);\n"
+    "                       deformed, moment and shear solve the model first and are\n"
+    "                       drawn over the structure\n"
+    "  --size WxH           the picture's size in pixels (default: 1024x768)\n"
+    "  --background COLOUR  black (default) or white\n"
+    "  -h, --help           show this help\n";
+
+// A usage problem: the message for standard error.
+struct UsageError {
+    std::string message;
+};
+
+std::string Lower(std::string_view text)
+{
+    std::string lower(text);
+    std::transform(lower.begin(), lower.end(), lower.begin(),
+                   [](unsigned char c) { return static_cast<char>(std::tolower(c)); });
+    return lower;
+}
+
+// Sets the layers one name stands for; false for an unknown name.
+bool AddLayer(const std::string& name, LayerFlags& flags, bool& needsSolution)
+{
+    if (name == "structure") {
+        flags.m_ShowStructure = true;
+    } else if (name == "loads") {
+        flags.m_ShowDistributedLoads = true;
+        flags.m_ShowForces = true;
+    } else if (name == "supports") {
+        flags.m_ShowSupports = true;
+    } else if (name == "springs") {
+        flags.m_ShowSprings = true;
+        flags.m_ShowTorsionalSprings = true;
+    } else if (name == "prescribed") {
+        flags.m_ShowPrescribed = true;
+    } else if (name == "nodes") {
+        flags.m_ShowNodeNumbers = true;
+    } else if (name == "elements") {
+        flags.m_ShowElementNumbers = true;
+    } else if (name == "deformed" || name == "moment" || name == "shear") {
+        // A result is drawn over the structure, as the Draw menu shows it.
+        flags.m_ShowStructure = true;
+        if (name == "deformed")
+            flags.m_ShowDeformed = true;
+        else if (name == "moment")
+            flags.m_ShowMoment = true;
+        else
+            flags.m_ShowShear = true;
+        needsSolution = true;
+    } else {
+        return false;
+    }
+    return true;
+}
+
+void ParseLayers(const std::string& list, RenderRequest& args)
+{
+    LayerFlags flags;
+    bool needsSolution = false;
+    bool any = false;
+    std::size_t start = 0;
+    while (start <= list.size()) {
+        std::size_t comma = list.find(',', start);
+        if (comma == std::string::npos)
+            comma = list.size();
+        std::string name = list.substr(start, comma - start);
+        name.erase(0, name.find_first_not_of(" \t"));
+        name.erase(name.find_last_not_of(" \t") + 1);
+        if (!name.empty()) {
+            if (!AddLayer(Lower(name), flags, needsSolution))
+                throw UsageError{"unknown layer \"" + name + "\""};
+            any = true;
+        }
+        start = comma + 1;
+    }
+    if (!any)
+        throw UsageError{"--layers needs at least one layer name"};
+    args.layers = flags;
+    args.needsSolution = needsSolution;
+}
+
+std::optional<int> ParseSide(std::string_view text)
+{
+    if (text.empty() || text.size() > 6)
+        return std::nullopt;
+    int value = 0;
+    for (const char c : text) {
+        if (c < '0' || c > '9')
+            return std::nullopt;
+        value = value * 10 + (c - '0');
+    }
+    return value;
+}
+
+void ParseSize(const std::string& text, RenderRequest& args)
+{
+    const std::size_t x = text.find_first_of("xX");
+    const std::optional<int> width = x == std::string::npos ? std::nullopt : ParseSide(std::string_view(text).substr(0, x));
+    const std::optional<int> height =
+        x == std::string::npos ? std::nullopt : ParseSide(std::string_view(text).substr(x + 1));
+    if (!width || !height)
+        throw UsageError{"--size must be WIDTHxHEIGHT in pixels, e.g. 1024x768, not \"" + text + "\""};
+#if defined(VELA_HAVE_QT)
+    constexpr int maxSide = kMaxPictureSide;
+#else
+    constexpr int maxSide = 8192;
+#endif
+    if (*width < 1 || *height < 1 || *width > maxSide || *height > maxSide)
+        throw UsageError{"--size: each side must be 1 to " + std::to_string(maxSide) + " pixels, not \"" +
+                         text + "\""};
+    args.width = *width;
+    args.height = *height;
+}
+
+void ParseBackground(const std::string& text, RenderRequest& args)
+{
+    const std::string colour = Lower(text);
+    if (colour == "black")
+        args.background = MakeColorRef(0, 0, 0);
+    else if (colour == "white")
+        args.background = MakeColorRef(255, 255, 255);
+    else
+        throw UsageError{"--background must be black or white, not \"" + text + "\""};
+}
+
+RenderRequest ParseArgs(const std::vector<std::string>& words)
+{
+    RenderRequest args;
+    bool haveOutput = false;
+    bool optionsEnded = false;
+    for (std::size_t i = 0; i < words.size(); ++i) {
+        const std::string& word = words[i];
+        if (optionsEnded || word.empty() || word[0] != '-' || word == "-") {
+            if (!args.input.empty())
+                throw UsageError{"more than one input file: \"" + args.input + "\" and \"" + word + "\""};
+            if (word.empty())
+                throw UsageError{"the input file name is empty"};
+            args.input = word;
+            continue;
+        }
+        if (word == "--") {
+            optionsEnded = true;
+            continue;
+        }
+        if (word == "-h" || word == "--help") {
+            args.help = true;
+            continue;
+        }
+
+        // An option with a value, given as "--name VALUE" or "--name=VALUE".
+        std::string name = word;
+        std::optional<std::string> value;
+        if (const std::size_t eq = word.find('='); word.rfind("--", 0) == 0 && eq != std::string::npos) {
+            name = word.substr(0, eq);
+            value = word.substr(eq + 1);
+        }
+        if (name != "-o" && name != "--output" && name != "--layers" && name != "--size" &&
+            name != "--background")
+            throw UsageError{"unknown option \"" + word + "\""};
+        if (!value) {
+            if (i + 1 >= words.size())
+                throw UsageError{name + " needs a value"};
+            value = words[++i];
+        }
+
+        if (name == "-o" || name == "--output") {
+            if (value->empty())
+                throw UsageError{"the output file name is empty"};
+            args.output = *value;
+            haveOutput = true;
+        } else if (name == "--layers") {
+            ParseLayers(*value, args);
+        } else if (name == "--size") {
+            ParseSize(*value, args);
+        } else {
+            ParseBackground(*value, args);
+        }
+    }
+    if (args.help)
+        return args;
+    if (args.input.empty())
+        throw UsageError{"no input file given"};
+    if (!haveOutput)
+        throw UsageError{"no output picture given (-o OUT.png, OUT.svg or OUT.pdf)"};
+    return args;
+}
+
+// Each soft warning on a line of its own on standard error.
+class StderrWarnings : public WarningSink {
+public:
+    void Warning(const std::string& text) override
+    {
+        std::string line = text;
+        std::replace(line.begin(), line.end(), '\n', ' ');
+        std::cerr << line << '\n' << std::flush;
+    }
+};
+
+// Loading and solving write their side, dump and result files; a picture
+// must not leave them in the user's folder, so they go to a private folder
+// that is removed afterwards.
+class PrivateFolder {
+public:
+    PrivateFolder()
+    {
+        std::error_code error;
+        std::filesystem::path base = std::filesystem::temp_directory_path(error);
+        if (error)
+            base = "/tmp";
+        std::string pattern = (base / "vela-render-XXXXXX").string();
+        if (::mkdtemp(pattern.data()) == nullptr)
+            throw FatalError("Cannot create a temporary folder in \"" + base.string() + "\".", 1);
+        m_Path = pattern;
+    }
+    ~PrivateFolder()
+    {
+        std::error_code error;
+        std::filesystem::remove_all(m_Path, error);
+    }
+    PrivateFolder(const PrivateFolder&) = delete;
+    PrivateFolder& operator=(const PrivateFolder&) = delete;
+
+    const std::string& Path() const { return m_Path; }
+
+private:
+    std::string m_Path;
+};
+
+int Render(const RenderRequest& args)
+{
+#if defined(VELA_HAVE_QT)
+    // Refuse a bad file name before the model is read and solved.
+    PictureFormatOf(args.output);
+
+    const PrivateFolder folder;
+    StderrWarnings warnings;
+    ViewTransform view;
+    StructureModel model;
+    model.m_OutputDir = folder.Path();
+    model.m_Warnings = &warnings;
+    model.Load(args.input.c_str(), &view);
+    if (args.needsSolution) {
+        model.Solve();
+        model.PostProcess();
+    }
+
+    PictureOptions options;
+    options.width = args.width;
+    options.height = args.height;
+    options.background = args.background;
+    RenderModelPicture(model, args.layers, options, args.output);
+    return 0;
+#else
+    (void)args;
+    std::cerr << "vela-cli render: this vela-cli was built without Qt and cannot draw pictures\n";
+    return 1;
+#endif
+}
+
+} // namespace
+
+std::optional<RenderRequest> ParseRenderArgs(const std::vector<std::string>& args, std::string& error)
+{
+    try {
+        return ParseArgs(args);
+    } catch (const UsageError& usage) {
+        error = usage.message;
+        return std::nullopt;
+    }
+}
+
+int RunRenderCommand(const std::vector<std::string>& args)
+{
+    std::string error;
+    const std::optional<RenderRequest> request = ParseRenderArgs(args, error);
+    if (!request) {
+        std::cerr << "vela-cli render: " << error << '\n' << kUsage;
+        return 2;
+    }
+    if (request->help) {
+        std::cout << kUsage << '\n' << kHelp << std::flush;
+        return 0;
+    }
+    try {
+        return Render(*request);
+    } catch (const FatalError& failure) {
+        std::cerr << failure.Message() << '\n';
+        // A failure never ends with the status of a success.
+        return failure.Status() != 0 ? failure.Status() : 1;
+    }
+}

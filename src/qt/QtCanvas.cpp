@@ -1,0 +1,199 @@
+#include "qt/QtCanvas.h"
+
+#include <QFontMetrics>
+#include <QFontMetricsF>
+#include <QPainter>
+#include <QPen>
+#include <QString>
+
+#include <algorithm>
+#include <cmath>
+
+namespace {
+
+// A font description of height 0 asks for the platform's default size; GDI
+// gives about 16 pixels of cell there, which keeps numbers readable.
+constexpr int kDefaultCellHeight = 16;
+
+void RegisterFaceSubstitutes()
+{
+    // fontconfig usually maps the face already; the explicit substitute
+    // covers systems whose fontconfig rules do not.
+    static const bool done = [] {
+        QFont::insertSubstitution(QStringLiteral("Times New Roman"), QStringLiteral("Liberation Serif"));
+        return true;
+    }();
+    (void)done;
+}
+
+bool AllPointsEqual(const QPolygon& run)
+{
+    return std::all_of(run.cbegin(), run.cend(), [&](const QPoint& p) { return p == run.first(); });
+}
+
+} // namespace
+
+QColor ColorFromColorRef(COLORREF color)
+{
+    return QColor(static_cast<int>(color & 0xFF), static_cast<int>((color >> 8) & 0xFF),
+                  static_cast<int>((color >> 16) & 0xFF));
+}
+
+QFont FontFromDesc(const FontDesc& desc)
+{
+    RegisterFaceSubstitutes();
+    QFont font;
+    if (!desc.face.empty())
+        font.setFamily(QString::fromStdString(desc.face));
+
+    if (desc.height < 0) {
+        // A negative height is the em height itself, as GDI takes it.
+        font.setPixelSize(-desc.height);
+    } else {
+        // A positive height is the whole cell, ascent plus descent, which for
+        // most faces is somewhat taller than the em: measure the face that
+        // was actually matched at that size and shrink the em to fit.
+        const int cell = desc.height > 0 ? desc.height : kDefaultCellHeight;
+        font.setPixelSize(cell);
+        const QFontMetricsF metrics(font);
+        const double ratio = (metrics.ascent() + metrics.descent()) / cell;
+        if (ratio > 0 && std::isfinite(ratio))
+            font.setPixelSize(std::max(1, static_cast<int>(std::lround(cell / ratio))));
+    }
+
+    if (desc.width > 0) {
+        const double average = QFontMetricsF(font).averageCharWidth();
+        if (average > 0) {
+            const long stretch = std::lround(100.0 * desc.width / average);
+            font.setStretch(static_cast<int>(std::clamp(stretch, 1L, 4000L)));
+        }
+    }
+    return font;
+}
+
+QtCanvas::QtCanvas(QPainter& painter) : m_Painter(painter), m_Font(FontFromDesc(m_FontDesc))
+{
+    m_Painter.setRenderHint(QPainter::Antialiasing, false);
+    m_Painter.setBrush(Qt::NoBrush);
+    m_Painter.setBackgroundMode(Qt::TransparentMode);
+    m_Painter.setCompositionMode(QPainter::CompositionMode_SourceOver);
+    ApplyPen();
+}
+
+QtCanvas::~QtCanvas()
+{
+    Flush();
+}
+
+void QtCanvas::ApplyPen()
+{
+    QPen pen(ColorFromColorRef(m_Pen.color));
+    // GDI draws a width of 0 as one pixel.
+    pen.setWidth(std::max(1, m_Pen.width));
+    pen.setCosmetic(true);
+    pen.setStyle(Qt::SolidLine);
+    if (pen.width() == 1) {
+        pen.setCapStyle(Qt::SquareCap);
+        pen.setJoinStyle(Qt::MiterJoin);
+    } else {
+        pen.setCapStyle(Qt::RoundCap);
+        pen.setJoinStyle(Qt::RoundJoin);
+    }
+    m_Painter.setPen(pen);
+}
+
+PenDesc QtCanvas::SelectPen(const PenDesc& pen)
+{
+    Flush();
+    const PenDesc previous = m_Pen;
+    m_Pen = pen;
+    ApplyPen();
+    return previous;
+}
+
+FontDesc QtCanvas::SelectFont(const FontDesc& font)
+{
+    Flush();
+    const FontDesc previous = m_FontDesc;
+    if (!(font == m_FontDesc)) {
+        m_FontDesc = font;
+        m_Font = FontFromDesc(font);
+    }
+    return previous;
+}
+
+COLORREF QtCanvas::SetTextColor(COLORREF color)
+{
+    Flush();
+    const COLORREF previous = m_TextColor;
+    m_TextColor = color;
+    return previous;
+}
+
+bool QtCanvas::SetTransparentText(bool transparent)
+{
+    Flush();
+    const bool previous = m_Transparent;
+    m_Transparent = transparent;
+    return previous;
+}
+
+bool QtCanvas::SetInvert(bool invert)
+{
+    Flush();
+    const bool previous = m_Invert;
+    m_Invert = invert;
+    m_Painter.setCompositionMode(invert ? QPainter::RasterOp_NotDestination
+                                        : QPainter::CompositionMode_SourceOver);
+    return previous;
+}
+
+void QtCanvas::MoveTo(int x, int y)
+{
+    Flush();
+    m_Current = QPoint(x, y);
+}
+
+void QtCanvas::LineTo(int x, int y)
+{
+    if (m_Run.isEmpty())
+        m_Run << m_Current;
+    m_Current = QPoint(x, y);
+    m_Run << m_Current;
+}
+
+void QtCanvas::Flush()
+{
+    // A run that never leaves its first pixel draws nothing, like a
+    // zero-length GDI line.
+    if (m_Run.size() >= 2 && !AllPointsEqual(m_Run))
+        m_Painter.drawPolyline(m_Run);
+    m_Run.clear();
+}
+
+void QtCanvas::TextOut(int x, int y, std::string_view text)
+{
+    Flush();
+    if (text.empty())
+        return;
+    const QString string = QString::fromUtf8(text.data(), static_cast<qsizetype>(text.size()));
+
+    // The mix mode governs lines only; text is always drawn in its colour.
+    if (m_Invert)
+        m_Painter.setCompositionMode(QPainter::CompositionMode_SourceOver);
+    m_Painter.save();
+    m_Painter.setFont(m_Font);
+    m_Painter.setPen(ColorFromColorRef(m_TextColor));
+    if (m_Transparent) {
+        m_Painter.setBackgroundMode(Qt::TransparentMode);
+    } else {
+        // GDI's default background colour for opaque text is white.
+        m_Painter.setBackgroundMode(Qt::OpaqueMode);
+        m_Painter.setBackground(Qt::white);
+    }
+    const QFontMetrics metrics(m_Font, m_Painter.device());
+    m_Painter.drawText(QPoint(x, y + metrics.ascent()), string);
+    m_Painter.restore();
+    if (m_Invert)
+        m_Painter.setCompositionMode(QPainter::RasterOp_NotDestination);
+}

@@ -1,0 +1,61 @@
+#pragma once
+
+#include "graphics/Canvas.h"
+
+#include <QColor>
+#include <QFont>
+#include <QPolygon>
+
+class QPainter;
+
+// Converts a Windows colour value (0x00BBGGRR) to a Qt colour.
+QColor ColorFromColorRef(COLORREF color);
+
+// The Qt font that stands for a font description: the face (with "Times New
+// Roman" falling back to a metric-compatible face where it is missing), the
+// pixel size that gives the asked cell height (ascent + descent) and the
+// stretch that gives the asked average character width.
+QFont FontFromDesc(const FontDesc& desc);
+
+// A Canvas on a QPainter that draws the way the layers expect a Windows
+// device context to draw: antialiasing off, cosmetic pens whose width is in
+// pixels whatever the painter's transform, GDI-like polylines and text cells
+// placed by their top-left corner.
+//
+// Consecutive LineTo calls are gathered into one polyline and drawn when the
+// run ends (the next MoveTo, any change of state, text, Flush or the
+// destructor), so corners are joined and, in inverting mode, no pixel is hit
+// twice. Call Flush (or destroy the canvas) before ending the painter.
+class QtCanvas : public Canvas {
+public:
+    explicit QtCanvas(QPainter& painter);
+    ~QtCanvas() override;
+    QtCanvas(const QtCanvas&) = delete;
+    QtCanvas& operator=(const QtCanvas&) = delete;
+
+    PenDesc SelectPen(const PenDesc& pen) override;
+    FontDesc SelectFont(const FontDesc& font) override;
+    COLORREF SetTextColor(COLORREF color) override;
+    bool SetTransparentText(bool transparent) override;
+    bool SetInvert(bool invert) override;
+
+    void MoveTo(int x, int y) override;
+    void LineTo(int x, int y) override;
+    void TextOut(int x, int y, std::string_view text) override;
+
+    // Draws the polyline gathered so far.
+    void Flush();
+
+private:
+    void ApplyPen();
+
+    QPainter& m_Painter;
+    PenDesc m_Pen;
+    FontDesc m_FontDesc;
+    QFont m_Font;
+    COLORREF m_TextColor = 0;
+    bool m_Transparent = true;
+    bool m_Invert = false;
+    QPoint m_Current;
+    QPolygon m_Run;
+};

@@ -1,0 +1,269 @@
+#include "qt/Render.h"
+
+#include "core/FatalError.h"
+#include "core/StructureModel.h"
+#include "core/TextFile.h"
+#include "core/ViewTransform.h"
+#include "qt/QtCanvas.h"
+
+#include <QBuffer>
+#include <QByteArray>
+#include <QGuiApplication>
+#include <QImage>
+#include <QMarginsF>
+#include <QPageLayout>
+#include <QPageSize>
+#include <QPainter>
+#include <QPdfWriter>
+#include <QRegularExpression>
+#include <QSvgGenerator>
+
+#include <algorithm>
+#include <cctype>
+#include <cstdlib>
+#include <filesystem>
+#include <system_error>
+#include <memory>
+
+namespace {
+
+std::string LowerExtension(const std::string& path)
+{
+    const std::size_t slash = path.find_last_of('/');
+    const std::size_t dot = path.find_last_of('.');
+    if (dot == std::string::npos || (slash != std::string::npos && dot < slash))
+        return {};
+    std::string ext = path.substr(dot + 1);
+    std::transform(ext.begin(), ext.end(), ext.begin(),
+                   [](unsigned char c) { return static_cast<char>(std::tolower(c)); });
+    return ext;
+}
+
+// Fonts need a QGuiApplication. Inside the desktop program one exists; a
+// batch run gets one for the duration of the picture, on the offscreen
+// platform unless the user chose another, with a private runtime folder when
+// the session has none (Qt warns on standard error without one).
+class GuiApplicationScope {
+public:
+    GuiApplicationScope()
+    {
+        if (QCoreApplication::instance())
+            return;
+        if (std::getenv("QT_QPA_PLATFORM") == nullptr)
+            ::setenv("QT_QPA_PLATFORM", "offscreen", 0);
+        if (std::getenv("XDG_RUNTIME_DIR") == nullptr) {
+            std::error_code error;
+            const std::filesystem::path base = std::filesystem::temp_directory_path(error);
+            std::string pattern = ((error ? std::filesystem::path("/tmp") : base) / "vela-runtime-XXXXXX").string();
+            if (::mkdtemp(pattern.data()) != nullptr) {
+                m_RuntimeDir = pattern;
+                ::setenv("XDG_RUNTIME_DIR", m_RuntimeDir.c_str(), 0);
+            }
+        }
+        m_App = std::make_unique<QGuiApplication>(m_Argc, m_Argv);
+    }
+    ~GuiApplicationScope()
+    {
+        m_App.reset();
+        if (!m_RuntimeDir.empty()) {
+            ::unsetenv("XDG_RUNTIME_DIR");
+            std::error_code ignored;
+            std::filesystem::remove_all(m_RuntimeDir, ignored);
+        }
+    }
+    GuiApplicationScope(const GuiApplicationScope&) = delete;
+    GuiApplicationScope& operator=(const GuiApplicationScope&) = delete;
+
+private:
+    char m_Name[9] = "vela-cli";
+    char* m_Argv[2] = {m_Name, nullptr};
+    int m_Argc = 1;
+    std::string m_RuntimeDir;
+    std::unique_ptr<QGuiApplication> m_App;
+};
+
+// Paints the background and the drawing on a painter that is already active
+// on a width x height device.
+void Paint(QPainter& painter, const PictureOptions& options, const std::function<void(Canvas&)>& draw,
+           bool vector)
+{
+    painter.setRenderHint(QPainter::Antialiasing, false);
+    painter.fillRect(0, 0, options.width, options.height, ColorFromColorRef(options.background));
+    // On the window a one-pixel line through y = 20 fills the pixel row
+    // from 20 to 21. A vector line through 20 would straddle two rows and
+    // come out as a blurred pair in any viewer; half a pixel puts it back on
+    // its row.
+    if (vector)
+        painter.translate(0.5, 0.5);
+    QtCanvas canvas(painter);
+    draw(canvas);
+    canvas.Flush();
+}
+
+QByteArray EncodePng(const PictureOptions& options, const std::function<void(Canvas&)>& draw)
+{
+    QImage image(options.width, options.height, QImage::Format_RGB32);
+    if (image.isNull())
+        throw FatalError("Not enough memory for a picture of " + std::to_string(options.width) + " x " +
+                             std::to_string(options.height) + " pixels.",
+                         1);
+    {
+        QPainter painter(&image);
+        Paint(painter, options, draw, false);
+    }
+    QByteArray bytes;
+    QBuffer buffer(&bytes);
+    buffer.open(QIODevice::WriteOnly);
+    if (!image.save(&buffer, "PNG"))
+        throw FatalError("Could not encode the picture as PNG.", 1);
+    return bytes;
+}
+
+// QSvgGenerator states the picture's size in millimetres, which viewers
+// turn back into pixels at differing resolutions (Qt's own renderer at 90
+// per inch): state it in pixels, the unit of the view box.
+QByteArray WithPixelSize(const QByteArray& svg, const PictureOptions& options)
+{
+    const qsizetype start = svg.indexOf("<svg");
+    const qsizetype end = start < 0 ? -1 : svg.indexOf('>', start);
+    if (end < 0)
+        return svg;
+    QByteArray head = svg.mid(start, end - start);
+    static const QRegularExpression width(QStringLiteral("\\swidth=\"[^\"]*\""));
+    static const QRegularExpression height(QStringLiteral("\\sheight=\"[^\"]*\""));
+    QString text = QString::fromUtf8(head);
+    text.replace(width, QStringLiteral(" width=\"%1\"").arg(options.width));
+    text.replace(height, QStringLiteral(" height=\"%1\"").arg(options.height));
+    return svg.left(start) + text.toUtf8() + svg.mid(end);
+}
+
+QByteArray EncodeSvg(const PictureOptions& options, const std::function<void(Canvas&)>& draw)
+{
+    QByteArray bytes;
+    QBuffer buffer(&bytes);
+    buffer.open(QIODevice::WriteOnly);
+    QSvgGenerator generator;
+    generator.setOutputDevice(&buffer);
+    // One user unit is one CSS pixel, so the picture keeps the window's size.
+    generator.setResolution(96);
+    generator.setSize(QSize(options.width, options.height));
+    generator.setViewBox(QRect(0, 0, options.width, options.height));
+    generator.setTitle(QStringLiteral("Vela"));
+    QPainter painter;
+    if (!painter.begin(&generator))
+        throw FatalError("Could not start an SVG picture.", 1);
+    Paint(painter, options, draw, true);
+    painter.end();
+    return WithPixelSize(bytes, options);
+}
+
+QByteArray EncodePdf(const PictureOptions& options, const std::function<void(Canvas&)>& draw)
+{
+    QByteArray bytes;
+    QBuffer buffer(&bytes);
+    buffer.open(QIODevice::WriteOnly);
+    {
+        QPdfWriter writer(&buffer);
+        writer.setCreator(QStringLiteral("Vela"));
+        writer.setTitle(QStringLiteral("Vela"));
+        // At 96 dots per inch one device unit is one window pixel, and the
+        // page is exactly the client area.
+        writer.setResolution(96);
+        const QPageSize page(QSizeF(options.width / 96.0, options.height / 96.0), QPageSize::Inch,
+                             QStringLiteral("Vela"), QPageSize::ExactMatch);
+        writer.setPageLayout(QPageLayout(page, QPageLayout::Portrait, QMarginsF(0, 0, 0, 0)));
+        QPainter painter;
+        if (!painter.begin(&writer))
+            throw FatalError("Could not start a PDF picture.", 1);
+        Paint(painter, options, draw, true);
+        painter.end();
+    }
+    return bytes;
+}
+
+// Puts the model's view back as it was found, whatever happens in between.
+class ViewRestorer {
+public:
+    ViewRestorer(StructureModel& model, ViewTransform* own) : m_Model(model), m_Original(model.m_View)
+    {
+        if (!m_Model.m_View)
+            m_Model.m_View = own;
+        m_Saved = *m_Model.m_View;
+    }
+    ~ViewRestorer()
+    {
+        *m_Model.m_View = m_Saved;
+        m_Model.m_View = m_Original;
+    }
+    ViewRestorer(const ViewRestorer&) = delete;
+    ViewRestorer& operator=(const ViewRestorer&) = delete;
+
+private:
+    StructureModel& m_Model;
+    ViewTransform* m_Original;
+    ViewTransform m_Saved;
+};
+
+} // namespace
+
+PictureFormat PictureFormatOf(const std::string& path)
+{
+    const std::string ext = LowerExtension(path);
+    if (ext == "png")
+        return PictureFormat::Png;
+    if (ext == "svg")
+        return PictureFormat::Svg;
+    if (ext == "pdf")
+        return PictureFormat::Pdf;
+    throw FatalError("Cannot tell the picture format of \"" + path +
+                         "\": the file name must end in .png, .svg or .pdf.",
+                     1);
+}
+
+void RenderPicture(const PictureOptions& options, const std::string& path,
+                   const std::function<void(Canvas&)>& draw)
+{
+    const PictureFormat format = PictureFormatOf(path);
+    if (options.width < 1 || options.height < 1 || options.width > kMaxPictureSide ||
+        options.height > kMaxPictureSide)
+        throw FatalError("A picture must be 1 to " + std::to_string(kMaxPictureSide) +
+                             " pixels wide and high, not " + std::to_string(options.width) + " x " +
+                             std::to_string(options.height) + ".",
+                         1);
+
+    const GuiApplicationScope app;
+    QByteArray bytes;
+    switch (format) {
+    case PictureFormat::Png:
+        bytes = EncodePng(options, draw);
+        break;
+    case PictureFormat::Svg:
+        bytes = EncodeSvg(options, draw);
+        break;
+    case PictureFormat::Pdf:
+        bytes = EncodePdf(options, draw);
+        break;
+    }
+    WriteTextFile(path, std::string_view(bytes.constData(), static_cast<std::size_t>(bytes.size())),
+                  "Cannot write the picture file \"" + path + "\".");
+}
+
+void RenderModelPicture(StructureModel& model, const LayerFlags& layers, const PictureOptions& options,
+                        const std::string& path)
+{
+    ViewTransform own;
+    own.m_VisualScaleofDeformation = model.m_VisualScaleofDisp;
+    own.m_VisualScaleofMoment = model.m_VisualScaleofMoment;
+    own.m_VisualScaleofShear = model.m_VisualScaleofShear;
+    own.m_VisualScaleofForce = model.m_VisualScaleofForce;
+    own.m_VisualScaleofPress = model.m_VisualScaleofPress;
+    const ViewRestorer restore(model, &own);
+
+    ViewTransform& view = *model.m_View;
+    view.SetUp(options.width, options.height, model.m_XMin, model.m_XMax, model.m_YMin, model.m_YMax);
+    RenderPicture(options, path, [&](Canvas& canvas) {
+        view.SetDC(&canvas);
+        DrawLayers(model, layers);
+        view.SetDC(nullptr);
+    });
+}

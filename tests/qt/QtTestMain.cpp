@@ -1,0 +1,37 @@
+// The Qt tests share one QGuiApplication, made before any test runs: fonts
+// need it, and it may exist only once per process. This main takes the place
+// of the one gtest_main provides.
+#include <QGuiApplication>
+
+#include <gtest/gtest.h>
+
+#include <cstdlib>
+#include <filesystem>
+#include <string>
+#include <unistd.h>
+
+int main(int argc, char** argv)
+{
+    if (std::getenv("QT_QPA_PLATFORM") == nullptr)
+        ::setenv("QT_QPA_PLATFORM", "offscreen", 0);
+    // A private runtime folder keeps Qt from warning about a missing one.
+    std::string runtime;
+    if (std::getenv("XDG_RUNTIME_DIR") == nullptr) {
+        runtime = (std::filesystem::temp_directory_path() / "vela-qt-runtime-XXXXXX").string();
+        if (::mkdtemp(runtime.data()) != nullptr)
+            ::setenv("XDG_RUNTIME_DIR", runtime.c_str(), 0);
+        else
+            runtime.clear();
+    }
+    int status = 0;
+    {
+        QGuiApplication app(argc, argv);
+        ::testing::InitGoogleTest(&argc, argv);
+        status = RUN_ALL_TESTS();
+    }
+    if (!runtime.empty()) {
+        std::error_code ignored;
+        std::filesystem::remove_all(runtime, ignored);
+    }
+    return status;
+}
