@@ -1,12 +1,59 @@
+// vela-cli: the analysis engine without a window.
+#include "cli/Commands.h"
+
 #include <cstdio>
-#include <cstring>
+#include <string>
+#include <vector>
+
+namespace {
+
+const char* const kUsage =
+    "usage: vela-cli solve FILE [-C DIR]\n"
+    "       vela-cli render FILE -o OUT.png|OUT.svg|OUT.pdf [--layers LIST] [--size WxH]\n"
+    "                       [--background black|white]\n"
+    "       vela-cli --help | --version\n";
+
+const char* const kHelp =
+    "Vela: linear static analysis of plane frames.\n"
+    "\n"
+    "  solve FILE [-C DIR]   read the Beam System File FILE, solve it and write into DIR\n"
+    "                        (default: the current folder) Point.txt, Me.txt, K.txt,\n"
+    "                        DForce.txt, Nodal_Displacement.txt, MForInGlobalCS.txt,\n"
+    "                        MForInElemCS.txt, Nodal_Reaction.txt and MDisInGlobalCS.txt\n"
+    "  render FILE -o OUT    draw the structure (and results) as a PNG, SVG or PDF picture;\n"
+    "                        --layers takes a comma-separated list of structure, loads,\n"
+    "                        supports, springs, prescribed, nodes, elements, deformed,\n"
+    "                        moment, shear; --size WxH (default 1024x768);\n"
+    "                        --background black|white (default black)\n"
+    "\n"
+    "Warnings go to standard error. Exit status: 0 success, 1 an error in the model or\n"
+    "its files (the message on standard error), 2 a usage error.\n";
+
+} // namespace
 
 int main(int argc, char** argv)
 {
-    if (argc >= 2 && std::strcmp(argv[1], "--version") == 0) {
+    std::vector<std::string> args(argv + 1, argv + argc);
+    if (args.empty()) {
+        std::fputs(kUsage, stderr);
+        return 2;
+    }
+    const std::string command = args.front();
+    args.erase(args.begin());
+    if (command == "--help" || command == "-h" || command == "help") {
+        std::fputs(kUsage, stdout);
+        std::fputs("\n", stdout);
+        std::fputs(kHelp, stdout);
+        return 0;
+    }
+    if (command == "--version") {
         std::printf("vela-cli %s\n", VELA_VERSION);
         return 0;
     }
-    std::fprintf(stderr, "usage: vela-cli solve FILE [-C DIR]\n");
+    if (command == "solve")
+        return RunSolveCommand(args, kUsage);
+    if (command == "render")
+        return RunRenderCommandOrExplain(args, kUsage);
+    std::fprintf(stderr, "vela-cli: unknown command '%s'\n%s", command.c_str(), kUsage);
     return 2;
 }

@@ -147,12 +147,13 @@ BeamElement::AxisResults BeamElement::ComputeAxisResults() const
     AxisResults axis;
     TransposedTimes(m_T, m_DisInGlobalCS, axis.u);
     TransposedTimes(m_T, m_ForInGlobalCS, axis.f);
+    axis.chord = ChordLength();
     return axis;
 }
 
 void BeamElement::DisplacementAt(double xi, const AxisResults& axis, double out[2]) const
 {
-    const double L = ChordLength();
+    const double L = axis.chord;
     const double x = L * xi;
     const double* u = axis.u;
     const double V1 = axis.f[1], M1 = axis.f[2];
@@ -178,7 +179,7 @@ void BeamElement::DisplacementAt(double xi, const AxisResults& axis, double out[
 
 double BeamElement::MomentAt(double xi, const AxisResults& axis) const
 {
-    const double L = ChordLength();
+    const double L = axis.chord;
     const double x = L * xi;
     const double V1 = axis.f[1], M1 = axis.f[2];
     const double q1 = m_q1, q2 = m_q2;
@@ -187,7 +188,7 @@ double BeamElement::MomentAt(double xi, const AxisResults& axis) const
 
 double BeamElement::ShearAt(double xi, const AxisResults& axis) const
 {
-    const double L = ChordLength();
+    const double L = axis.chord;
     const double x = L * xi;
     const double V1 = axis.f[1];
     const double q1 = m_q1, q2 = m_q2;

@@ -38,8 +38,9 @@ public:
     // allocating; the results are identical to DisplacementAt, MomentAt and
     // ShearAt.
     struct AxisResults {
-        double u[6]; // end displacements in element axes
-        double f[6]; // end forces in element axes
+        double u[6];  // end displacements in element axes
+        double f[6];  // end forces in element axes
+        double chord; // the length between the node copies
     };
     AxisResults ComputeAxisResults() const;
     void DisplacementAt(double xi, const AxisResults& axis, double out[2]) const;

@@ -7,6 +7,10 @@
 #include <cmath>
 #include <utility>
 
+#if defined(__SSE2__)
+#include <emmintrin.h>
+#endif
+
 namespace {
 
 const char* const kCannotAdd = "这两个矩阵不能相加!";
@@ -24,7 +28,23 @@ struct RowMax {
 RowMax ScanRow(const double* row, int begin, int end)
 {
     double best = 0.0;
-    for (int j = begin; j < end; ++j) {
+    int j = begin;
+#if defined(__SSE2__)
+    // maxpd(v, best) is (v > best ? v : best) lane by lane, NaN included.
+    const __m128d signMask = _mm_set1_pd(-0.0);
+    __m128d best0 = _mm_setzero_pd();
+    __m128d best1 = _mm_setzero_pd();
+    for (; j + 4 <= end; j += 4) {
+        best0 = _mm_max_pd(_mm_andnot_pd(signMask, _mm_loadu_pd(row + j)), best0);
+        best1 = _mm_max_pd(_mm_andnot_pd(signMask, _mm_loadu_pd(row + j + 2)), best1);
+    }
+    double lanes[4];
+    _mm_storeu_pd(lanes, best0);
+    _mm_storeu_pd(lanes + 2, best1);
+    for (double lane : lanes)
+        best = lane > best ? lane : best;
+#endif
+    for (; j < end; ++j) {
         const double v = std::fabs(row[j]);
         best = v > best ? v : best;
     }
@@ -99,8 +119,10 @@ Matrix& Matrix::Transpose()
 // its remaining part and where it stands: a row that is updated is rescanned
 // while it is still in cache, and a row whose multiplier is exactly zero is
 // left alone (subtracting zero would change nothing) and only has its record
-// mended for the column exchange. The arithmetic is that of the plain
-// textbook order, so results are identical to the last bit.
+// mended for the column exchange. Likewise only the columns where the pivot
+// row is non-zero are updated when there are few of them. The arithmetic of
+// every entry that changes is that of the plain textbook order, so results
+// are identical to the last bit.
 Matrix Matrix::Solve(const Matrix& b) const
 {
     const int n = m_Cols;
@@ -115,6 +137,8 @@ Matrix Matrix::Solve(const Matrix& b) const
 
     std::vector<int> colOf(un > 0 ? un : 1);
     std::vector<RowMax> rowMax(un);
+    std::vector<int> nonZero;
+    nonZero.reserve(un);
     for (int i = 0; i < n; ++i)
         rowMax[static_cast<std::size_t>(i)] = ScanRow(row(i), 0, n);
 
@@ -152,26 +176,62 @@ Matrix Matrix::Solve(const Matrix& b) const
             pivotRow[j] = pivotRow[j] / d;
         xv[k] = xv[k] / d;
 
+        // A stiffness matrix keeps many zeros: only the columns where the
+        // pivot row is non-zero change, and where there are few of them
+        // only those are visited.
+        nonZero.clear();
+        for (int j = k + 1; j < n; ++j)
+            if (pivotRow[j] != 0.0)
+                nonZero.push_back(j);
+        const bool sparse = 2 * nonZero.size() < static_cast<std::size_t>(n - k - 1);
+
         for (int i = k + 1; i < n; ++i) {
             double* ri = row(i);
             const double m = ri[k];
             RowMax& r = rowMax[static_cast<std::size_t>(i)];
+            // The exchange moved the old column k to column q.
+            bool rescan = false;
+            if (q != k) {
+                if (r.col == k || r.col == q)
+                    rescan = true;
+                else if (q < r.col && std::fabs(ri[q]) == r.value)
+                    r.col = q;
+            } else if (r.col == k) {
+                rescan = true;
+            }
             if (m == 0.0) {
-                // Unchanged except that the exchange moved the old column k
-                // to column q.
-                if (q != k) {
-                    if (r.col == k || r.col == q)
-                        r = ScanRow(ri, k + 1, n);
-                    else if (q < r.col && std::fabs(ri[q]) == r.value)
-                        r.col = q;
-                } else if (r.col == k) {
+                // Subtracting zero would change nothing.
+                if (rescan)
                     r = ScanRow(ri, k + 1, n);
-                }
                 continue;
             }
-            for (int j = k + 1; j < n; ++j)
-                ri[j] = ri[j] - pivotRow[j] * m;
-            r = ScanRow(ri, k + 1, n);
+            if (sparse) {
+                for (int j : nonZero)
+                    ri[j] = ri[j] - pivotRow[j] * m;
+            } else {
+                for (int j = k + 1; j < n; ++j)
+                    ri[j] = ri[j] - pivotRow[j] * m;
+            }
+            // Only the changed entries can move the maximum, unless the old
+            // maximum itself shrank.
+            if (!rescan && pivotRow[r.col] != 0.0) {
+                const double v = std::fabs(ri[r.col]);
+                if (v >= r.value)
+                    r.value = v;
+                else
+                    rescan = true;
+            }
+            if (rescan) {
+                r = ScanRow(ri, k + 1, n);
+            } else {
+                for (int j : nonZero) {
+                    const double v = std::fabs(ri[j]);
+                    if (v > r.value || (v == r.value && j < r.col)) {
+                        r.value = v;
+                        r.col = j;
+                    }
+                }
+            }
             xv[i] = xv[i] - m * xv[k];
         }
     }

@@ -1,0 +1,100 @@
+// Load (read + assemble + dumps), solve and post-process (five result
+// files) of generated building frames, timed separately.
+#include "FrameGenerator.h"
+
+#include "core/StructureModel.h"
+#include "core/ViewTransform.h"
+
+#include <benchmark/benchmark.h>
+
+#include <cstdlib>
+#include <filesystem>
+#include <fstream>
+#include <string>
+
+namespace {
+
+struct Frame {
+    std::string folder;
+    std::string file;
+};
+
+// Writes the frame once per size into a private folder.
+Frame PrepareFrame(int storeys, int bays)
+{
+    std::string pattern = (std::filesystem::temp_directory_path() / "vela-bench-XXXXXX").string();
+    if (!::mkdtemp(pattern.data()))
+        std::abort();
+    Frame frame{pattern, pattern + "/frame.txt"};
+    std::ofstream(frame.file, std::ios::binary) << GenerateFrame(storeys, bays);
+    return frame;
+}
+
+void Load(StructureModel& model, ViewTransform& view, const Frame& frame)
+{
+    model.m_OutputDir = frame.folder;
+    model.Load(frame.file.c_str(), &view);
+}
+
+void BM_Load(benchmark::State& state)
+{
+    const Frame frame = PrepareFrame(static_cast<int>(state.range(0)), static_cast<int>(state.range(1)));
+    for (auto _ : state) {
+        StructureModel model;
+        ViewTransform view;
+        Load(model, view, frame);
+        benchmark::DoNotOptimize(model.m_K.Data());
+    }
+    state.counters["nodes"] = static_cast<double>((state.range(0) + 1) * (state.range(1) + 1));
+    std::filesystem::remove_all(frame.folder);
+}
+
+void BM_Solve(benchmark::State& state)
+{
+    const Frame frame = PrepareFrame(static_cast<int>(state.range(0)), static_cast<int>(state.range(1)));
+    StructureModel model;
+    ViewTransform view;
+    Load(model, view, frame);
+    for (auto _ : state) {
+        model.Solve();
+        benchmark::DoNotOptimize(model.m_D.Data());
+    }
+    state.counters["unknowns"] = static_cast<double>(3 * model.m_NPOIN);
+    std::filesystem::remove_all(frame.folder);
+}
+
+void BM_PostProcess(benchmark::State& state)
+{
+    const Frame frame = PrepareFrame(static_cast<int>(state.range(0)), static_cast<int>(state.range(1)));
+    StructureModel model;
+    ViewTransform view;
+    Load(model, view, frame);
+    model.Solve();
+    for (auto _ : state)
+        model.PostProcess();
+    std::filesystem::remove_all(frame.folder);
+}
+
+void BM_FileToAllFiles(benchmark::State& state)
+{
+    const Frame frame = PrepareFrame(static_cast<int>(state.range(0)), static_cast<int>(state.range(1)));
+    for (auto _ : state) {
+        StructureModel model;
+        ViewTransform view;
+        Load(model, view, frame);
+        model.Solve();
+        model.PostProcess();
+    }
+    std::filesystem::remove_all(frame.folder);
+}
+
+// 24 storeys x 19 bays = 500 nodes (1,500 unknowns); 39 x 24 = 1,000 nodes.
+#define VELA_SIZES ->Args({24, 19})->Args({39, 24})->Unit(benchmark::kMillisecond)->MeasureProcessCPUTime()->UseRealTime()
+BENCHMARK(BM_Load) VELA_SIZES;
+BENCHMARK(BM_Solve) VELA_SIZES;
+BENCHMARK(BM_PostProcess) VELA_SIZES;
+BENCHMARK(BM_FileToAllFiles) VELA_SIZES;
+
+} // namespace
+
+BENCHMARK_MAIN();

@@ -1,0 +1,25 @@
+#!/usr/bin/env bash
+# Installs the Debian packages Vela needs to build and test, when missing.
+set -euo pipefail
+
+packages=(
+  g++ cmake make pkg-config            # the compiler and the build
+  libgtest-dev libgmock-dev            # unit tests
+  libbenchmark-dev                     # benchmarks
+  qt6-base-dev qt6-svg-dev             # desktop program, PNG/SVG/PDF export
+  fonts-liberation                     # metric-compatible Times New Roman for labels
+  fonts-wqy-microhei                   # the Chinese message texts
+  xvfb xauth                           # a real X server for manual runs and screenshots
+)
+
+missing=()
+for p in "${packages[@]}"; do
+  dpkg-query -W -f='${Status}' "$p" 2>/dev/null | grep -q "install ok installed" || missing+=("$p")
+done
+[ ${#missing[@]} -eq 0 ] && exit 0
+
+sudo=""
+[ "$(id -u)" -ne 0 ] && sudo="sudo"
+echo "Installing: ${missing[*]}"
+$sudo env DEBIAN_FRONTEND=noninteractive apt-get update -qq
+$sudo env DEBIAN_FRONTEND=noninteractive apt-get install -y -qq --no-install-recommends "${missing[@]}"

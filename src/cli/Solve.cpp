@@ -1,0 +1,63 @@
+#include "cli/Commands.h"
+#include "cli/StderrWarnings.h"
+
+#include "core/FatalError.h"
+#include "core/StructureModel.h"
+#include "core/ViewTransform.h"
+
+#include <cstdio>
+#include <filesystem>
+#include <new>
+
+int RunSolveCommand(const std::vector<std::string>& args, const char* usage)
+{
+    std::string file;
+    std::string folder;
+    for (std::size_t i = 0; i < args.size(); ++i) {
+        const std::string& a = args[i];
+        if (a == "-C" || a == "--directory") {
+            if (i + 1 >= args.size()) {
+                std::fprintf(stderr, "vela-cli solve: %s needs a folder\n%s", a.c_str(), usage);
+                return 2;
+            }
+            folder = args[++i];
+        } else if (!a.empty() && a[0] == '-' && a != "-") {
+            std::fprintf(stderr, "vela-cli solve: unknown option '%s'\n%s", a.c_str(), usage);
+            return 2;
+        } else if (file.empty()) {
+            file = a;
+        } else {
+            std::fprintf(stderr, "vela-cli solve: more than one FILE given\n%s", usage);
+            return 2;
+        }
+    }
+    if (file.empty()) {
+        std::fprintf(stderr, "vela-cli solve: no FILE given\n%s", usage);
+        return 2;
+    }
+    std::error_code error;
+    if (!folder.empty() && !std::filesystem::is_directory(folder, error)) {
+        std::fprintf(stderr, "vela-cli solve: the output folder '%s' does not exist\n", folder.c_str());
+        return 1;
+    }
+
+    StderrWarnings warnings;
+    StructureModel model;
+    ViewTransform view;
+    model.m_OutputDir = folder;
+    model.m_Warnings = &warnings;
+    try {
+        model.Load(file.c_str(), &view);
+        model.Solve();
+        model.PostProcess();
+    } catch (const FatalError& fatal) {
+        std::fprintf(stderr, "%s\n", fatal.Message());
+        return fatal.Status() != 0 ? fatal.Status() : 1;
+    } catch (const std::bad_alloc&) {
+        std::fprintf(stderr, "vela-cli solve: not enough memory for this model\n");
+        return 1;
+    }
+    std::printf("Solved %s: %d nodes, %d elements; results in %s\n", file.c_str(), model.m_NPOIN, model.m_NELEM,
+                folder.empty() ? "the current folder" : folder.c_str());
+    return 0;
+}

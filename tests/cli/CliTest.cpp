@@ -1,0 +1,142 @@
+#include "support/TestSupport.h"
+
+#include <gtest/gtest.h>
+
+#include <array>
+#include <cstdio>
+#include <string>
+#include <sys/wait.h>
+
+namespace {
+
+struct CliRun {
+    int status = -1;
+    std::string out;
+    std::string err;
+};
+
+std::string Quote(const std::string& s)
+{
+    std::string q = "'";
+    for (char c : s) {
+        if (c == '\'')
+            q += "'\\''";
+        else
+            q += c;
+    }
+    q += '\'';
+    return q;
+}
+
+// Runs vela-cli with the arguments (each quoted for the shell) and collects
+// its exit status, standard output and standard error.
+CliRun Cli(const std::vector<std::string>& args)
+{
+    ScratchDir io;
+    std::string command = Quote(VELA_CLI_PATH);
+    for (const std::string& a : args)
+        command.append(" ").append(Quote(a));
+    command.append(" >").append(Quote(io.File("out")));
+    command.append(" 2>").append(Quote(io.File("err")));
+    command.append(" </dev/null");
+    CliRun run;
+    const int raw = std::system(command.c_str());
+    run.status = WIFEXITED(raw) ? WEXITSTATUS(raw) : -1;
+    run.out = ReadFile(io.File("out"));
+    run.err = ReadFile(io.File("err"));
+    return run;
+}
+
+const std::array<const char*, 9> kAllFiles = {"Point.txt", "Me.txt", "K.txt", "DForce.txt",
+                                              "Nodal_Displacement.txt", "MForInGlobalCS.txt",
+                                              "MForInElemCS.txt", "Nodal_Reaction.txt", "MDisInGlobalCS.txt"};
+
+TEST(Cli, SolvesThePortalFrameIntoTheGivenFolder)
+{
+    ScratchDir out;
+    CliRun run = Cli({"solve", std::string(VELA_EXAMPLES_DIR) + "/portal.txt", "-C", out.Path()});
+    ASSERT_EQ(run.status, 0) << run.err;
+    for (const char* name : kAllFiles)
+        EXPECT_TRUE(FileExists(out.File(name))) << name;
+    EXPECT_EQ(ReadFile(out.File("Point.txt")), "4 2\n0 0\n0 4\n6 4\n6 0\n");
+    const std::string reactions = ReadFile(out.File("Nodal_Reaction.txt"));
+    EXPECT_EQ(reactions.substr(0, 60), std::string(11, ' ') + "Node" + std::string(13, ' ') + "Fx" +
+                                           std::string(13, ' ') + "Fy" + std::string(13, ' ') + "Mz");
+}
+
+TEST(Cli, ReportsAnUnwritableOutputFolderAsAnError)
+{
+    ScratchDir out;
+    out.Write("afile", "");
+    CliRun run = Cli({"solve", std::string(VELA_EXAMPLES_DIR) + "/portal.txt", "-C", out.File("afile")});
+    EXPECT_EQ(run.status, 1);
+    EXPECT_NE(run.err.find("does not exist"), std::string::npos) << run.err;
+
+    // A folder that exists but cannot be written to: the first file's own
+    // message, status 1, nothing claimed written.
+    ScratchDir locked;
+    const std::string input = locked.Write("portal.txt", ReadFile(std::string(VELA_EXAMPLES_DIR) + "/portal.txt"));
+    ScratchDir target;
+    std::system(("chmod a-w " + Quote(target.Path())).c_str());
+    run = Cli({"solve", input, "-C", target.Path()});
+    std::system(("chmod u+w " + Quote(target.Path())).c_str());
+    if (run.status == 0)
+        GTEST_SKIP() << "running with privileges that ignore folder permissions";
+    EXPECT_EQ(run.status, 1);
+    EXPECT_NE(run.err.find("Point.txt open error!"), std::string::npos) << run.err;
+    EXPECT_FALSE(FileExists(target.File("Nodal_Displacement.txt")));
+}
+
+TEST(Cli, AResultFileThatCannotBeReplacedStopsTheRun)
+{
+    // A folder standing where the first result file goes cannot be
+    // replaced, whoever runs the program.
+    ScratchDir out;
+    std::system(("mkdir " + Quote(out.File("Nodal_Displacement.txt"))).c_str());
+    CliRun run = Cli({"solve", std::string(VELA_EXAMPLES_DIR) + "/portal.txt", "-C", out.Path()});
+    EXPECT_EQ(run.status, 1);
+    EXPECT_EQ(run.err, "file write error!\n");
+    EXPECT_TRUE(FileExists(out.File("K.txt")));
+    EXPECT_FALSE(FileExists(out.File("MForInGlobalCS.txt")));
+    EXPECT_FALSE(FileExists(out.File("Nodal_Reaction.txt")));
+}
+
+TEST(Cli, RefusedFilesAndMechanismsExitWithStatusOne)
+{
+    ScratchDir dir;
+    CliRun run = Cli({"solve", dir.File("missing.txt"), "-C", dir.Path()});
+    EXPECT_EQ(run.status, 1);
+    EXPECT_EQ(run.err.substr(0, run.err.find('\n')), "前处理文本文件读取错误!");
+
+    // A cantilever pinned at its base turns freely about the pin.
+    const std::string portal = "### Vela release=1.07\nBeam\nNumber of element property:NEP=1\n\nE=1000\nA=10\nI=1\n"
+                               "Number of nodal points in the structure:NPOIN=2\n0:0,0\n1:2,0\n"
+                               "Number of elements in the structure:NELEM=1\n0:0,1,0\n"
+                               "Number of restricted nodal points:NRN=1\n0:1 1 0\n"
+                               "Number of force_2d:NFOR=1\n1:<0,-10,0>\nNumber of distributed load:NDIS=0\n"
+                               "Number of prescribed nodal points:NPRESC=0\nNumber of Spring_2ds:NSPR=0\n"
+                               "Number of Torsional_Spring_2ds:NTSPR=0\n";
+    const std::string input = dir.Write("mechanism.txt", portal);
+    run = Cli({"solve", input, "-C", dir.Path()});
+    EXPECT_EQ(run.status, 1);
+    EXPECT_NE(run.err.find("singular"), std::string::npos) << run.err;
+    EXPECT_FALSE(FileExists(dir.File("Nodal_Displacement.txt")));
+}
+
+TEST(Cli, UsageHelpAndVersion)
+{
+    EXPECT_EQ(Cli({}).status, 2);
+    EXPECT_EQ(Cli({"frobnicate"}).status, 2);
+    EXPECT_EQ(Cli({"solve"}).status, 2);
+    EXPECT_EQ(Cli({"solve", "a.txt", "b.txt"}).status, 2);
+    EXPECT_EQ(Cli({"solve", "a.txt", "-C"}).status, 2);
+    EXPECT_EQ(Cli({"solve", "a.txt", "--bogus"}).status, 2);
+    CliRun help = Cli({"--help"});
+    EXPECT_EQ(help.status, 0);
+    EXPECT_NE(help.out.find("vela-cli solve FILE"), std::string::npos);
+    CliRun version = Cli({"--version"});
+    EXPECT_EQ(version.status, 0);
+    EXPECT_EQ(version.out.rfind("vela-cli ", 0), 0u);
+}
+
+} // namespace
