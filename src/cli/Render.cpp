@@ -1,6 +1,7 @@
 #include "cli/Render.h"
 
 #include "app/Layers.h"
+#include "cli/StderrWarnings.h"
 #include "core/FatalError.h"
 #include "core/Records.h"
 #include "core/StructureModel.h"
@@ -219,17 +220,6 @@ RenderRequest ParseArgs(const std::vector<std::string>& words)
         throw UsageError{"no output picture given (-o OUT.png, OUT.svg or OUT.pdf)"};
     return args;
 }
-
-// Each soft warning on a line of its own on standard error.
-class StderrWarnings : public WarningSink {
-public:
-    void Warning(const std::string& text) override
-    {
-        std::string line = text;
-        std::replace(line.begin(), line.end(), '\n', ' ');
-        std::cerr << line << '\n' << std::flush;
-    }
-};
 
 // Loading and solving write their side, dump and result files; a picture
 // must not leave them in the user's folder, so they go to a private folder

@@ -4,6 +4,7 @@
 #include <QFontMetricsF>
 #include <QPainter>
 #include <QPen>
+#include <QPolygonF>
 #include <QString>
 
 #include <algorithm>
@@ -71,7 +72,8 @@ QFont FontFromDesc(const FontDesc& desc)
     return font;
 }
 
-QtCanvas::QtCanvas(QPainter& painter) : m_Painter(painter), m_Font(FontFromDesc(m_FontDesc))
+QtCanvas::QtCanvas(QPainter& painter, Surface surface)
+    : m_Painter(painter), m_Surface(surface), m_Font(FontFromDesc(m_FontDesc))
 {
     m_Painter.setRenderHint(QPainter::Antialiasing, false);
     m_Painter.setBrush(Qt::NoBrush);
@@ -166,8 +168,16 @@ void QtCanvas::Flush()
 {
     // A run that never leaves its first pixel draws nothing, like a
     // zero-length GDI line.
-    if (m_Run.size() >= 2 && !AllPointsEqual(m_Run))
-        m_Painter.drawPolyline(m_Run);
+    if (m_Run.size() >= 2 && !AllPointsEqual(m_Run)) {
+        // On pixels an odd width is centred on the pixel row (from y to
+        // y + 1) and an even one on the line between two rows, its extra row
+        // above. A vector line of odd width through y would straddle two rows
+        // and blur into both: half a pixel puts it where the pixels are.
+        if (m_Surface == Surface::Vector && std::max(1, m_Pen.width) % 2 == 1)
+            m_Painter.drawPolyline(QPolygonF(m_Run).translated(0.5, 0.5));
+        else
+            m_Painter.drawPolyline(m_Run);
+    }
     m_Run.clear();
 }
 

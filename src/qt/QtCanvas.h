@@ -28,7 +28,13 @@ QFont FontFromDesc(const FontDesc& desc);
 // twice. Call Flush (or destroy the canvas) before ending the painter.
 class QtCanvas : public Canvas {
 public:
-    explicit QtCanvas(QPainter& painter);
+    // Pixels: a raster device (image, window back buffer), where a line of
+    // odd width through y = 20 fills the rows around row 20. Vector: SVG,
+    // PDF, where coordinates are continuous; lines are placed so that the
+    // picture, rasterised at its own size, covers the same pixels.
+    enum class Surface { Pixels, Vector };
+
+    explicit QtCanvas(QPainter& painter, Surface surface = Surface::Pixels);
     ~QtCanvas() override;
     QtCanvas(const QtCanvas&) = delete;
     QtCanvas& operator=(const QtCanvas&) = delete;
@@ -50,6 +56,7 @@ private:
     void ApplyPen();
 
     QPainter& m_Painter;
+    Surface m_Surface;
     PenDesc m_Pen;
     FontDesc m_FontDesc;
     QFont m_Font;

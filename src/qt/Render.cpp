@@ -85,17 +85,11 @@ private:
 // Paints the background and the drawing on a painter that is already active
 // on a width x height device.
 void Paint(QPainter& painter, const PictureOptions& options, const std::function<void(Canvas&)>& draw,
-           bool vector)
+           QtCanvas::Surface surface)
 {
     painter.setRenderHint(QPainter::Antialiasing, false);
     painter.fillRect(0, 0, options.width, options.height, ColorFromColorRef(options.background));
-    // On the window a one-pixel line through y = 20 fills the pixel row
-    // from 20 to 21. A vector line through 20 would straddle two rows and
-    // come out as a blurred pair in any viewer; half a pixel puts it back on
-    // its row.
-    if (vector)
-        painter.translate(0.5, 0.5);
-    QtCanvas canvas(painter);
+    QtCanvas canvas(painter, surface);
     draw(canvas);
     canvas.Flush();
 }
@@ -109,7 +103,7 @@ QByteArray EncodePng(const PictureOptions& options, const std::function<void(Can
                          1);
     {
         QPainter painter(&image);
-        Paint(painter, options, draw, false);
+        Paint(painter, options, draw, QtCanvas::Surface::Pixels);
     }
     QByteArray bytes;
     QBuffer buffer(&bytes);
@@ -152,7 +146,7 @@ QByteArray EncodeSvg(const PictureOptions& options, const std::function<void(Can
     QPainter painter;
     if (!painter.begin(&generator))
         throw FatalError("Could not start an SVG picture.", 1);
-    Paint(painter, options, draw, true);
+    Paint(painter, options, draw, QtCanvas::Surface::Vector);
     painter.end();
     return WithPixelSize(bytes, options);
 }
@@ -175,7 +169,7 @@ QByteArray EncodePdf(const PictureOptions& options, const std::function<void(Can
         QPainter painter;
         if (!painter.begin(&writer))
             throw FatalError("Could not start a PDF picture.", 1);
-        Paint(painter, options, draw, true);
+        Paint(painter, options, draw, QtCanvas::Surface::Vector);
         painter.end();
     }
     return bytes;

@@ -1,0 +1,245 @@
+// The render command end to end on the portal frame: read, solve when a
+// result is asked, draw through the real layers, write the picture.
+#include "cli/Render.h"
+
+#include "support/TestSupport.h"
+
+#include <QImage>
+#include <QPainter>
+#include <QRegularExpression>
+#include <QSvgRenderer>
+
+#include <gtest/gtest.h>
+
+#include <cstdlib>
+#include <filesystem>
+#include <set>
+
+namespace {
+
+const char* const kPortal = "### Vela release=1.07\n"
+                            "Beam\n"
+                            "Number of element property:NEP=2\n"
+                            "Property 0: columns\n"
+                            "E=2.0e8\n"
+                            "A=0.01\n"
+                            "I=8.0e-5\n"
+                            "Property 1: beam\n"
+                            "E=2.0e8\n"
+                            "A=0.012\n"
+                            "I=1.2e-4\n"
+                            "Number of nodal points in the structure:NPOIN=4\n"
+                            "0:0,0\n"
+                            "1:0,4\n"
+                            "2:6,4\n"
+                            "3:6,0\n"
+                            "Number of elements in the structure:NELEM=3\n"
+                            "0:0,1,0\n"
+                            "1:1,2,1\n"
+                            "2:2,3,0\n"
+                            "Number of restricted nodal points:NRN=2\n"
+                            "0:1 1 1\n"
+                            "3:1 1 0\n"
+                            "Number of force_2d:NFOR=1\n"
+                            "1:<10,0,0>\n"
+                            "Number of distributed load:NDIS=1\n"
+                            "1:-5,-5\n"
+                            "Number of prescribed nodal points:NPRESC=1\n"
+                            "3:<,-0.001,>\n"
+                            "Number of Spring_2ds:NSPR=1\n"
+                            "2:5000<1,0>\n"
+                            "Number of Torsional_Spring_2ds:NTSPR=1\n"
+                            "3:2000\n";
+
+// Points the temporary folder at a folder of the test's own while it lives,
+// so that the command's private folder can be seen to go away.
+class TemporaryFolderOverride {
+public:
+    explicit TemporaryFolderOverride(const std::string& folder)
+    {
+        if (const char* old = std::getenv("TMPDIR"))
+            m_Old = old;
+        ::setenv("TMPDIR", folder.c_str(), 1);
+    }
+    ~TemporaryFolderOverride()
+    {
+        if (m_Old)
+            ::setenv("TMPDIR", m_Old->c_str(), 1);
+        else
+            ::unsetenv("TMPDIR");
+    }
+
+private:
+    std::optional<std::string> m_Old;
+};
+
+std::set<std::string> Names(const std::string& folder)
+{
+    std::set<std::string> names;
+    for (const auto& entry : std::filesystem::directory_iterator(folder))
+        names.insert(entry.path().filename().string());
+    return names;
+}
+
+int Render(const std::vector<std::string>& args, std::string* err = nullptr)
+{
+    testing::internal::CaptureStderr();
+    const int status = RunRenderCommand(args);
+    const std::string text = testing::internal::GetCapturedStderr();
+    if (err)
+        *err = text;
+    else
+        EXPECT_EQ(text, "");
+    return status;
+}
+
+QRgb Rgb(const QImage& image, int x, int y)
+{
+    return image.pixel(x, y) & 0xFFFFFF;
+}
+
+// Pixels in the loads' and diagrams' colour (pure red but for a trace of one
+// other channel).
+int RedPixels(const QImage& image)
+{
+    int count = 0;
+    for (int y = 0; y < image.height(); ++y)
+        for (int x = 0; x < image.width(); ++x) {
+            const QRgb p = image.pixel(x, y);
+            count += qRed(p) == 255 && qGreen(p) <= 1 && qBlue(p) <= 1;
+        }
+    return count;
+}
+
+QImage Load(const std::string& path)
+{
+    QImage image;
+    EXPECT_TRUE(image.load(QString::fromStdString(path))) << path;
+    return image.convertToFormat(QImage::Format_RGB32);
+}
+
+// In a 1024 x 768 client the 6 x 4 frame is drawn at 162.13 pixels per
+// unit about (512, 384): the beam runs along y = 60 from x = 26 to 998, the
+// columns down to y = 708, and the fixed base's support square spans 7..46
+// by 688..727.
+void ExpectPortalStructure(const QImage& image)
+{
+    ASSERT_EQ(image.size(), QSize(1024, 768));
+    EXPECT_EQ(Rgb(image, 512, 60), 0x0000FFu);  // the beam, 6 pixels wide
+    EXPECT_EQ(Rgb(image, 512, 57), 0x0000FFu);
+    EXPECT_EQ(Rgb(image, 512, 62), 0x0000FFu);
+    EXPECT_EQ(Rgb(image, 26, 384), 0x0000FFu);  // a column, 3 pixels wide
+    EXPECT_EQ(Rgb(image, 998, 384), 0x0000FFu);
+}
+
+} // namespace
+
+TEST(RenderPortal, DrawsTheFreshStructureWithoutLitteringTheUsersFolder)
+{
+    const ScratchDir work;
+    const ScratchDir temp;
+    const TemporaryFolderOverride tmp(temp.Path());
+    const std::string input = work.Write("portal.txt", kPortal);
+    const std::string output = work.File("portal.png");
+
+    ASSERT_EQ(Render({input, "-o", output}), 0);
+    const QImage image = Load(output);
+    ExpectPortalStructure(image);
+    EXPECT_EQ(Rgb(image, 7, 708), 0x00FF00u);  // the fixed base's support square
+    EXPECT_EQ(Rgb(image, 46, 700), 0x00FF00u);
+    EXPECT_EQ(Rgb(image, 300, 300), 0u);  // black background
+    EXPECT_GT(RedPixels(image), 50);  // the loads
+
+    // No side, dump or result file beside the input, and the private folder
+    // they went to is gone.
+    EXPECT_EQ(Names(work.Path()), (std::set<std::string>{"portal.txt", "portal.png"}));
+    EXPECT_TRUE(std::filesystem::is_empty(temp.Path()));
+}
+
+TEST(RenderPortal, SolvesFirstForAResultAndDrawsItOverTheStructure)
+{
+    const ScratchDir work;
+    const std::string input = work.Write("portal.txt", kPortal);
+
+    ASSERT_EQ(Render({input, "-o", work.File("structure.png"), "--layers", "structure"}), 0);
+    const QImage structure = Load(work.File("structure.png"));
+    ExpectPortalStructure(structure);
+    EXPECT_EQ(RedPixels(structure), 0);
+
+    for (const char* result : {"moment", "shear", "deformed"}) {
+        const std::string output = work.File(std::string(result) + ".png");
+        ASSERT_EQ(Render({input, "-o", output, "--layers", result}), 0) << result;
+        const QImage image = Load(output);
+        ExpectPortalStructure(image);
+        EXPECT_GT(RedPixels(image), 200) << result;
+        // Loads and supports stay hidden, as after the Draw menu's commands.
+        EXPECT_EQ(Rgb(image, 7, 708), 0u) << result;
+    }
+    EXPECT_EQ(Names(work.Path()),
+              (std::set<std::string>{"portal.txt", "structure.png", "moment.png", "shear.png", "deformed.png"}));
+}
+
+TEST(RenderPortal, HonoursSizeAndBackground)
+{
+    const ScratchDir work;
+    const std::string input = work.Write("portal.txt", kPortal);
+    const std::string output = work.File("small.PNG");
+    ASSERT_EQ(Render({input, "-o", output, "--size", "300x200", "--background", "white"}), 0);
+    const QImage image = Load(output);
+    EXPECT_EQ(image.size(), QSize(300, 200));
+    EXPECT_EQ(Rgb(image, 150, 150), 0xFFFFFFu);
+    // Fitted to the smaller client: 300 / 6 · 0.95 = 47.5 pixels per unit
+    // about (150, 100), the beam at y = 100 − 95 = 5.
+    EXPECT_EQ(Rgb(image, 150, 5), 0x0000FFu);
+}
+
+TEST(RenderPortal, WritesSvgAndPdfOfTheClientSize)
+{
+    const ScratchDir work;
+    const std::string input = work.Write("portal.txt", kPortal);
+
+    ASSERT_EQ(Render({input, "-o", work.File("portal.svg"), "--layers", "structure,nodes,moment"}), 0);
+    const std::string svg = ReadFile(work.File("portal.svg"));
+    EXPECT_NE(svg.find("width=\"1024\" height=\"768\""), std::string::npos);
+    EXPECT_NE(svg.find(">3</text>"), std::string::npos);  // node numbers stay text
+    QSvgRenderer renderer(QString::fromStdString(work.File("portal.svg")));
+    ASSERT_TRUE(renderer.isValid());
+    QImage image(renderer.defaultSize(), QImage::Format_RGB32);
+    image.fill(Qt::white);
+    {
+        QPainter painter(&image);
+        renderer.render(&painter);
+    }
+    ExpectPortalStructure(image);
+    EXPECT_EQ(Rgb(image, 300, 300), 0u);
+
+    ASSERT_EQ(Render({input, "-o", work.File("portal.pdf")}), 0);
+    const std::string pdf = ReadFile(work.File("portal.pdf"));
+    ASSERT_EQ(pdf.rfind("%PDF-", 0), 0u);
+    // 1024 x 768 pixels at 96 per inch: 768 x 576 points.
+    const QRegularExpression mediaBox(QStringLiteral("/MediaBox \\[0 0 768(\\.0+)? 576(\\.0+)?\\]"));
+    EXPECT_TRUE(mediaBox.match(QString::fromLatin1(pdf.data(), static_cast<qsizetype>(pdf.size()))).hasMatch());
+}
+
+TEST(RenderPortal, PrintsWarningsAndReportsModelErrors)
+{
+    const ScratchDir work;
+    // A force of zero leaves no force scale: warned about, drawn all the same.
+    std::string noForce = kPortal;
+    noForce.replace(noForce.find("1:<10,0,0>"), 10, "1:<0,0,0>");
+    const std::string input = work.Write("zero.txt", noForce);
+    std::string err;
+    ASSERT_EQ(Render({input, "-o", work.File("zero.png")}, &err), 0);
+    EXPECT_NE(err.find("warning: "), std::string::npos) << err;
+    EXPECT_EQ(err.back(), '\n');
+    EXPECT_TRUE(FileExists(work.File("zero.png")));
+
+    // A support on a node that does not exist is the reader's error: its
+    // text and status, and no picture.
+    std::string badSupport = kPortal;
+    badSupport.replace(badSupport.find("3:1 1 0"), 7, "9:1 1 0");
+    const std::string bad = work.Write("bad.txt", badSupport);
+    EXPECT_EQ(Render({bad, "-o", work.File("bad.png")}, &err), 1);
+    EXPECT_NE(err.find("节点号错误!"), std::string::npos) << err;
+    EXPECT_FALSE(FileExists(work.File("bad.png")));
+}
