@@ -1,7 +1,8 @@
 #pragma once
 
 #include "app/Platform.h"
-#include "graphics/Canvas.h"
+#include "graphics/RecordingCanvas.h"
+#include "support/TestSupport.h"
 
 #include <deque>
 #include <filesystem>
@@ -100,105 +101,13 @@ public:
     }
 };
 
-// Counts what a paint draws.
-class CountingCanvas : public Canvas {
-public:
-    PenDesc SelectPen(const PenDesc& pen) override
-    {
-        PenDesc old = m_Pen;
-        m_Pen = pen;
-        return old;
-    }
-    FontDesc SelectFont(const FontDesc& font) override
-    {
-        FontDesc old = m_Font;
-        m_Font = font;
-        return old;
-    }
-    COLORREF SetTextColor(COLORREF color) override
-    {
-        COLORREF old = m_TextColor;
-        m_TextColor = color;
-        return old;
-    }
-    bool SetTransparentText(bool transparent) override
-    {
-        bool old = m_Transparent;
-        m_Transparent = transparent;
-        return old;
-    }
-    bool SetInvert(bool invert) override
-    {
-        bool old = m_Invert;
-        m_Invert = invert;
-        return old;
-    }
-    void MoveTo(int x, int y) override
-    {
-        m_X = x;
-        m_Y = y;
-    }
-    void LineTo(int x, int y) override
-    {
-        (m_Invert ? m_InvertedSegments : m_Segments).push_back({m_X, m_Y, x, y});
-        m_X = x;
-        m_Y = y;
-    }
-    void TextOut(int, int, std::string_view text) override { m_Texts.emplace_back(text); }
-
-    struct Segment {
-        int x1, y1, x2, y2;
-    };
-    std::vector<Segment> m_Segments;
-    std::vector<Segment> m_InvertedSegments;
-    std::vector<std::string> m_Texts;
-
-private:
-    PenDesc m_Pen;
-    FontDesc m_Font;
-    COLORREF m_TextColor = 0;
-    bool m_Transparent = false;
-    bool m_Invert = false;
-    int m_X = 0;
-    int m_Y = 0;
-};
-
-// The portal frame: two columns, a beam, a fixed and a pinned base, a load
-// at the top left, a uniform load on the beam, a settlement and two springs.
-inline const char* const kPortalFrame = R"(### Vela release=1.07
-Beam
-Number of element property:NEP=2
-Property 0: columns
-E=2.0e8
-A=0.01
-I=8.0e-5
-Property 1: beam
-E=2.0e8
-A=0.012
-I=1.2e-4
-Number of nodal points in the structure:NPOIN=4
-0:0,0
-1:0,4
-2:6,4
-3:6,0
-Number of elements in the structure:NELEM=3
-0:0,1,0
-1:1,2,1
-2:2,3,0
-Number of restricted nodal points:NRN=2
-0:1 1 1
-3:1 1 0
-Number of force_2d:NFOR=1
-1:<10,0,0>
-Number of distributed load:NDIS=1
-1:-5,-5
-Number of prescribed nodal points:NPRESC=1
-3:<,-0.001,>
-Number of Spring_2ds:NSPR=1
-2:5000<1,0>
-Number of Torsional_Spring_2ds:NTSPR=1
-3:2000
-)";
+// The shipped portal frame: two columns, a beam, a fixed and a pinned base,
+// a load at the top left, a uniform load on the beam, a settlement and two
+// springs.
+inline std::string PortalFrame()
+{
+    return ReadFile(VELA_EXAMPLES_DIR "/portal.txt");
+}
 
 // A cantilever of length 10 along x, fixed at node 0, loaded at its tip.
 inline const char* const kCantilever = R"(### Vela release=1.07
@@ -223,28 +132,14 @@ Number of Spring_2ds:NSPR=0
 Number of Torsional_Spring_2ds:NTSPR=0
 )";
 
-// Node 2 belongs to no element and has no support: the system is singular.
-inline const char* const kLooseNode = R"(### Vela release=1.07
-Beam
-Number of element property:NEP=1
-P0
-E=2.0e8
-A=0.01
-I=8.0e-5
-Number of nodal points in the structure:NPOIN=3
-0:0,0
-1:10,0
-2:5,5
-Number of elements in the structure:NELEM=1
-0:0,1,0
-Number of restricted nodal points:NRN=1
-0:1 1 1
-Number of force_2d:NFOR=1
-1:<0,-10,0>
-Number of distributed load:NDIS=0
-Number of prescribed nodal points:NPRESC=0
-Number of Spring_2ds:NSPR=0
-Number of Torsional_Spring_2ds:NTSPR=0
-)";
+// The cantilever with a third node that belongs to no element and has no
+// support: the system is singular.
+inline std::string LooseNode()
+{
+    const std::string nodes = "NPOIN=2\n0:0,0\n1:10,0\n";
+    std::string text = kCantilever;
+    text.replace(text.find(nodes), nodes.size(), "NPOIN=3\n0:0,0\n1:10,0\n2:5,5\n");
+    return text;
+}
 
 inline const char* const kWrongRelease = "### Vela release=1.06\nBeam\nNumber of element property:NEP=0\n";

@@ -44,7 +44,7 @@ protected:
 
 TEST_F(Loading, BadFileKeepsModelViewFlagsAndSolution)
 {
-    Open(m_Home.Write("frame.txt", kPortalFrame));
+    Open(m_Home.Write("frame.txt", PortalFrame()));
     m_State.OnCommand(MenuId::Solve);
     m_State.OnCommand(MenuId::Deformed);
     m_State.OnCommand(MenuId::ElementNumbers);
@@ -81,7 +81,7 @@ TEST_F(Loading, BadFileKeepsModelViewFlagsAndSolution)
 
 TEST_F(Loading, MissingFileIsReportedAndTheProgramGoesOn)
 {
-    Open(m_Home.Write("frame.txt", kPortalFrame));
+    Open(m_Home.Write("frame.txt", PortalFrame()));
     StructureModel* model = m_State.m_Model.get();
     m_Platform.Forget();
     Open(m_Home.File("gone.txt"));
@@ -105,7 +105,7 @@ TEST_F(Loading, ResultsOfTheKeptModelStayWhereItWroteThem)
 {
     // A failed Open in another folder moves the current folder, but the
     // results on screen belong to the first one.
-    Open(m_Home.Write("frame.txt", kPortalFrame));
+    Open(m_Home.Write("frame.txt", PortalFrame()));
     m_State.OnCommand(MenuId::Solve);
     ScratchDir other;
     Open(other.Write("old.txt", kWrongRelease));
@@ -117,7 +117,7 @@ TEST_F(Loading, ResultsOfTheKeptModelStayWhereItWroteThem)
 
 TEST_F(Loading, SingularSystemLeavesTheModelUnsolved)
 {
-    Open(m_Home.Write("loose.txt", kLooseNode));
+    Open(m_Home.Write("loose.txt", LooseNode()));
     ASSERT_TRUE(m_State.m_Loaded);
     m_Platform.Forget();
     m_State.OnCommand(MenuId::Solve);
@@ -169,7 +169,7 @@ TEST_F(Loading, SoftWarningsBecomeMessageBoxes)
 TEST_F(Loading, ProbeLeavesTheUsersTempFileIntact)
 {
     const std::string mine = m_Home.Write("temp.tmp", "my notes\n");
-    Open(m_Home.Write("frame.txt", kPortalFrame));
+    Open(m_Home.Write("frame.txt", PortalFrame()));
     EXPECT_TRUE(m_State.m_Loaded);
     EXPECT_EQ(ReadFile(mine), "my notes\n");
     EXPECT_EQ(ProbeFilesLeft(), std::vector<std::string>{"temp.tmp"});
@@ -182,7 +182,7 @@ TEST_F(Loading, ProbeLeavesTheUsersTempFileIntact)
 
 TEST_F(Loading, ProbeCleansUpAfterItself)
 {
-    Open(m_Home.Write("frame.txt", kPortalFrame));
+    Open(m_Home.Write("frame.txt", PortalFrame()));
     EXPECT_TRUE(ProbeFilesLeft().empty());
     ASSERT_FALSE(m_Platform.m_Created.empty());
     EXPECT_EQ(m_Platform.m_Created.front(), m_Home.File("temp.tmp"));
@@ -190,7 +190,7 @@ TEST_F(Loading, ProbeCleansUpAfterItself)
 
 TEST_F(Loading, BlockedFolderAbandonsTheLoad)
 {
-    Open(m_Home.Write("frame.txt", kPortalFrame));
+    Open(m_Home.Write("frame.txt", PortalFrame()));
     StructureModel* model = m_State.m_Model.get();
     m_Platform.m_FolderBlocked = true;
     m_Platform.Forget();

@@ -36,40 +36,12 @@ static void PrintTo(const QString& text, std::ostream* out)
 
 namespace {
 
-const char* const kPortalFrame = R"(### Vela release=1.07
-Beam
-Number of element property:NEP=2
-Property 0: columns
-E=2.0e8
-A=0.01
-I=8.0e-5
-Property 1: beam
-E=2.0e8
-A=0.012
-I=1.2e-4
-Number of nodal points in the structure:NPOIN=4
-0:0,0
-1:0,4
-2:6,4
-3:6,0
-Number of elements in the structure:NELEM=3
-0:0,1,0
-1:1,2,1
-2:2,3,0
-Number of restricted nodal points:NRN=2
-0:1 1 1
-3:1 1 0
-Number of force_2d:NFOR=1
-1:<10,0,0>
-Number of distributed load:NDIS=1
-1:-5,-5
-Number of prescribed nodal points:NPRESC=1
-3:<,-0.001,>
-Number of Spring_2ds:NSPR=1
-2:5000<1,0>
-Number of Torsional_Spring_2ds:NTSPR=1
-3:2000
-)";
+// The shipped portal frame: columns from (0, 0) and (6, 0) up to a beam at
+// y = 4.
+std::string PortalFrame()
+{
+    return ReadFile(VELA_EXAMPLES_DIR "/portal.txt");
+}
 
 constexpr QRgb kElementBlue = 0x0000FF;
 
@@ -139,7 +111,7 @@ protected:
     }
     bool LoadPortalFrame()
     {
-        return m_Window.OpenFile(QString::fromStdString(m_Home.Write("frame.txt", kPortalFrame)));
+        return m_Window.OpenFile(QString::fromStdString(m_Home.Write("frame.txt", PortalFrame())));
     }
     AppState& State() { return m_Window.State(); }
 
@@ -216,7 +188,7 @@ TEST_F(Window, WindowLooksTheWayItShould)
 TEST_F(Window, OpenCommandLoadsTheChosenFile)
 {
     ScratchDir other;
-    const std::string path = other.Write("frame.txt", kPortalFrame);
+    const std::string path = other.Write("frame.txt", PortalFrame());
     QString askedTitle;
     QString askedFilter;
     m_Window.Platform().SetFileChooser([&](const QString& title, const QString& filter, const QString&) {
@@ -356,8 +328,8 @@ TEST_F(Window, RealMessageBoxHasTheWarningCaptionAndOnlyOk)
 
 TEST_F(Window, RealOpenDialogOffersTxtFilesInAnyCase)
 {
-    m_Home.Write("lower.txt", kPortalFrame);
-    m_Home.Write("UPPER.TXT", kPortalFrame);
+    m_Home.Write("lower.txt", PortalFrame());
+    m_Home.Write("UPPER.TXT", PortalFrame());
     m_Home.Write("other.dat", "x");
     m_Window.Platform().SetFileChooser(nullptr);
     State().m_FileName = m_Home.File("lower.txt");
