@@ -1,7 +1,7 @@
-// The Qt tests share one QGuiApplication, made before any test runs: fonts
-// need it, and it may exist only once per process. This main takes the place
-// of the one gtest_main provides.
-#include <QGuiApplication>
+// The Qt tests share one QApplication, made before any test runs: fonts
+// need an application object, the window tests need widgets, and it may
+// exist only once per process. This main takes the place of gtest_main.
+#include <QApplication>
 
 #include <gtest/gtest.h>
 
@@ -25,7 +25,7 @@ int main(int argc, char** argv)
     }
     int status = 0;
     {
-        QGuiApplication app(argc, argv);
+        QApplication app(argc, argv);
         ::testing::InitGoogleTest(&argc, argv);
         status = RUN_ALL_TESTS();
     }

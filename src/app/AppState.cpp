@@ -1,0 +1,336 @@
+#include "app/AppState.h"
+
+#include "app/Menu.h"
+#include "app/Platform.h"
+#include "core/FatalError.h"
+#include "core/StructureModel.h"
+#include "core/TextFile.h"
+#include "core/ViewTransform.h"
+
+#include <filesystem>
+#include <new>
+
+namespace {
+
+const char* const kCaption = "Warning!";
+const char* const kNotSolved = "结构还未求解!";
+const char* const kDirectoryBlocked = "当前文件所在设备无法写入!这样会造成某些计算结果无法输出。";
+const char* const kExampleFile = "综合算例.txt";
+const char* const kNoFileYet = "还没有在打开对话框中选择文件!";
+const char* const kOutOfMemory = "内存不足!";
+const char* const kOpenTitle = "Open a Beam System File";
+const char* const kOpenFilter = "Text Files (*.TXT)";
+
+std::string FileMissingText(const std::string& name)
+{
+    return "文件\"" + name + "\"不存在!";
+}
+
+std::string ViewerFailedText(const std::string& path)
+{
+    return "无法启动文本查看器打开文件\"" + path + "\"!";
+}
+
+std::string FolderOf(const std::string& path)
+{
+    return std::filesystem::path(path).parent_path().string();
+}
+
+std::string NameOf(const std::string& path)
+{
+    return std::filesystem::path(path).filename().string();
+}
+
+const char* ResultFileName(int id)
+{
+    switch (id) {
+    case MenuId::NodalDisplacement:
+        return "Nodal_Displacement.txt";
+    case MenuId::MForInElemCS:
+        return "MForInElemCS.txt";
+    case MenuId::MForInGlobalCS:
+        return "MForInGlobalCS.txt";
+    case MenuId::NodalReaction:
+        return "Nodal_Reaction.txt";
+    case MenuId::MDisInGlobalCS:
+        return "MDisInGlobalCS.txt";
+    default:
+        return nullptr;
+    }
+}
+
+void HideLoadsAndSupports(LayerFlags& flags)
+{
+    flags.m_ShowDistributedLoads = false;
+    flags.m_ShowForces = false;
+    flags.m_ShowSprings = false;
+    flags.m_ShowTorsionalSprings = false;
+    flags.m_ShowPrescribed = false;
+    flags.m_ShowSupports = false;
+}
+
+} // namespace
+
+void AppState::MessageWarnings::Warning(const std::string& text)
+{
+    m_Platform.ShowMessage(kCaption, text);
+}
+
+AppState::AppState(Platform& platform, std::string buildDate)
+    : m_Model(std::make_unique<StructureModel>()), m_View(std::make_unique<ViewTransform>()),
+      m_Platform(platform), m_BuildDate(std::move(buildDate)), m_Sink(platform)
+{
+    m_Model->m_Warnings = &m_Sink;
+}
+
+AppState::~AppState() = default;
+
+void AppState::Warning(const std::string& text)
+{
+    m_Platform.ShowMessage(kCaption, text);
+}
+
+std::string AppState::WindowTitle() const
+{
+    std::string title;
+    if (m_Loaded)
+        title = NameOf(m_LoadedFileName) + " - ";
+    title += "Vela";
+    if (!m_BuildDate.empty())
+        title += " " + m_BuildDate;
+    return title;
+}
+
+bool AppState::OnCommand(int id)
+{
+    switch (id) {
+    case MenuId::Open:
+        if (ChooseBeamSystemFile())
+            OpenChosenFile(m_FileName);
+        return true;
+    case MenuId::Deformed:
+    case MenuId::BendingMoment:
+    case MenuId::ShearingForce:
+        ShowDiagram(id);
+        return true;
+    case MenuId::OriginStructure:
+        ShowOriginStructure();
+        return true;
+    case MenuId::BlackBackground:
+    case MenuId::WhiteBackground:
+        ChooseBackground(id);
+        return true;
+    case MenuId::NodeNumbers:
+    case MenuId::ElementNumbers:
+        ToggleNumbers(id);
+        return true;
+    case MenuId::NodalDisplacement:
+    case MenuId::MForInElemCS:
+    case MenuId::MForInGlobalCS:
+    case MenuId::NodalReaction:
+    case MenuId::MDisInGlobalCS:
+        ShowResult(id);
+        return true;
+    case MenuId::Solve:
+        SolveModel();
+        return true;
+    case MenuId::StartFromExample:
+        StartFromExampleFile();
+        return true;
+    case MenuId::EditCurrentFile:
+        EditCurrentFile();
+        return true;
+    default:
+        return false;
+    }
+}
+
+bool AppState::ChooseBeamSystemFile()
+{
+    std::optional<std::string> chosen = m_Platform.ChooseFileToOpen(kOpenTitle, kOpenFilter, m_FileName);
+    if (!chosen || chosen->empty())
+        return false;
+    m_FileName = *chosen;
+    m_FileTitle = NameOf(m_FileName);
+    return true;
+}
+
+bool AppState::OpenChosenFile(const std::string& path)
+{
+    m_FileName = path;
+    m_FileTitle = NameOf(path);
+    const std::string folder = FolderOf(path);
+    if (!folder.empty())
+        m_Platform.SetCurrentDirectory(folder);
+    return LoadBeamSystemFile(path);
+}
+
+bool AppState::OutputDirectoryBlocked()
+{
+    // The probe must never touch a file of the user's, so it takes the
+    // first name that is free and creates it exclusively.
+    const std::string folder = m_Platform.CurrentDirectory();
+    for (int attempt = 0; attempt < 100; ++attempt) {
+        const std::string name = attempt == 0 ? "temp.tmp" : "temp" + std::to_string(attempt) + ".tmp";
+        const std::string probe = JoinPath(folder, name);
+        if (m_Platform.FileExists(probe))
+            continue;
+        if (m_Platform.CreateNewFile(probe)) {
+            m_Platform.RemoveFile(probe);
+            return false;
+        }
+        // Someone else may have taken the name in the meantime.
+        if (m_Platform.FileExists(probe))
+            continue;
+        Warning(kDirectoryBlocked);
+        return true;
+    }
+    // Every probe name is taken; the writers report any real failure.
+    return false;
+}
+
+bool AppState::LoadBeamSystemFile(const std::string& path)
+{
+    if (OutputDirectoryBlocked())
+        return false;
+
+    auto model = std::make_unique<StructureModel>();
+    auto view = std::make_unique<ViewTransform>();
+    model->m_Warnings = &m_Sink;
+    model->m_OutputDir = m_Platform.CurrentDirectory();
+    try {
+        model->Load(path.c_str(), view.get());
+    } catch (const FatalError& error) {
+        Warning(error.Message());
+        return false;
+    } catch (const std::bad_alloc&) {
+        Warning(kOutOfMemory);
+        return false;
+    }
+
+    m_Model = std::move(model);
+    m_View = std::move(view);
+    m_Loaded = true;
+    m_LoadedFileName = path;
+
+    m_Box = {m_Model->m_XMin, m_Model->m_XMax, m_Model->m_YMin, m_Model->m_YMax};
+    m_View->SetUp(m_ClientWidth, m_ClientHeight, m_Box.m_XMin, m_Box.m_XMax, m_Box.m_YMin, m_Box.m_YMax);
+
+    static_cast<LayerFlags&>(*this) = FreshStructureLayers();
+    m_Solved = false;
+
+    m_Platform.SetMenuCheck(MenuId::NodeNumbers, false);
+    m_Platform.SetMenuCheck(MenuId::ElementNumbers, m_ShowElementNumbers);
+    m_Platform.SetWindowTitle(WindowTitle());
+    m_Platform.Repaint(true);
+    return true;
+}
+
+void AppState::SolveModel()
+{
+    // The model of a window without a file holds no system to solve.
+    if (!m_Loaded)
+        return;
+    try {
+        m_Model->Solve();
+        m_Solved = true;
+        m_Model->PostProcess();
+        return;
+    } catch (const FatalError& error) {
+        m_Solved = false;
+        Warning(error.Message());
+    } catch (const std::bad_alloc&) {
+        m_Solved = false;
+        Warning(kOutOfMemory);
+    }
+    // Diagrams of an earlier solution would now belong to an unsolved model.
+    if (m_ShowDeformed || m_ShowMoment || m_ShowShear) {
+        m_ShowDeformed = m_ShowMoment = m_ShowShear = false;
+        m_Platform.Repaint(true);
+    }
+}
+
+void AppState::ShowDiagram(int id)
+{
+    if (!m_Solved) {
+        Warning(kNotSolved);
+        m_Platform.Repaint(true);
+        return;
+    }
+    m_ShowStructure = true;
+    m_ShowDeformed = id == MenuId::Deformed;
+    m_ShowMoment = id == MenuId::BendingMoment;
+    m_ShowShear = id == MenuId::ShearingForce;
+    HideLoadsAndSupports(*this);
+    m_Platform.Repaint(true);
+}
+
+void AppState::ShowOriginStructure()
+{
+    const bool numbers = m_ShowNodeNumbers;
+    const bool elements = m_ShowElementNumbers;
+    static_cast<LayerFlags&>(*this) = FreshStructureLayers();
+    m_ShowNodeNumbers = numbers;
+    m_ShowElementNumbers = elements;
+    m_Platform.Repaint(true);
+}
+
+void AppState::ChooseBackground(int id)
+{
+    m_Platform.SetMenuCheck(m_CheckedBackgroundId, false);
+    m_Platform.SetMenuCheck(id, true);
+    m_CheckedBackgroundId = id;
+    m_BackgroundIndex = id - MenuId::BlackBackground;
+    m_Platform.Repaint(true);
+}
+
+void AppState::ToggleNumbers(int id)
+{
+    bool& flag = id == MenuId::NodeNumbers ? m_ShowNodeNumbers : m_ShowElementNumbers;
+    flag = !flag;
+    m_Platform.SetMenuCheck(id, flag);
+    m_Platform.Repaint(true);
+}
+
+void AppState::ShowResult(int id)
+{
+    if (!m_Solved) {
+        Warning(kNotSolved);
+        return;
+    }
+    // The result files lie where this model wrote them, which is the current
+    // folder unless a later Open moved it and then failed.
+    const char* name = ResultFileName(id);
+    const std::string path = JoinPath(m_Model->m_OutputDir, name);
+    if (!m_Platform.FileExists(path)) {
+        Warning(FileMissingText(name));
+        return;
+    }
+    OpenInViewer(path);
+}
+
+void AppState::StartFromExampleFile()
+{
+    const std::string path = JoinPath(m_Platform.CurrentDirectory(), kExampleFile);
+    if (!m_Platform.FileExists(path)) {
+        Warning(FileMissingText(kExampleFile));
+        return;
+    }
+    LoadBeamSystemFile(path);
+    OpenInViewer(path);
+}
+
+void AppState::EditCurrentFile()
+{
+    if (m_FileName.empty()) {
+        Warning(kNoFileYet);
+        return;
+    }
+    OpenInViewer(m_FileName);
+}
+
+void AppState::OpenInViewer(const std::string& path)
+{
+    if (!m_Platform.OpenInViewer(path))
+        Warning(ViewerFailedText(path));
+}

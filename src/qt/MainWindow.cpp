@@ -1,0 +1,175 @@
+#include "qt/MainWindow.h"
+
+#include "app/AppState.h"
+#include "app/Menu.h"
+#include "qt/QtCanvas.h"
+#include "qt/QtPlatform.h"
+
+#include <QAction>
+#include <QFileInfo>
+#include <QIcon>
+#include <QKeyEvent>
+#include <QMenu>
+#include <QMenuBar>
+#include <QMouseEvent>
+#include <QPainter>
+#include <QWheelEvent>
+
+// The icon lives in this static library; it must be registered by hand.
+static void InitResources()
+{
+    Q_INIT_RESOURCE(vela);
+}
+
+DrawingArea::DrawingArea(AppState& state, QWidget* parent) : QWidget(parent), m_State(state)
+{
+    setCursor(Qt::CrossCursor);
+    setMouseTracking(true);
+    // Every paint covers the whole area; black shows only before the first.
+    setAttribute(Qt::WA_OpaquePaintEvent);
+    QPalette black = palette();
+    black.setColor(QPalette::Window, Qt::black);
+    setPalette(black);
+    setAutoFillBackground(true);
+}
+
+QImage DrawingArea::ComposeFrame() const
+{
+    const int width = m_State.m_ClientWidth;
+    const int height = m_State.m_ClientHeight;
+    if (width <= 0 || height <= 0)
+        return {};
+    const qreal ratio = devicePixelRatioF();
+    QImage frame(qRound(width * ratio), qRound(height * ratio), QImage::Format_RGB32);
+    frame.setDevicePixelRatio(ratio);
+    frame.fill(ColorFromColorRef(m_State.BackgroundColor()));
+    QPainter painter(&frame);
+    {
+        QtCanvas canvas(painter);
+        m_State.Paint(canvas);
+    }
+    painter.end();
+    return frame;
+}
+
+void DrawingArea::paintEvent(QPaintEvent*)
+{
+    const QImage frame = ComposeFrame();
+    if (frame.isNull())
+        return;
+    QPainter painter(this);
+    painter.drawImage(0, 0, frame);
+}
+
+void DrawingArea::resizeEvent(QResizeEvent* event)
+{
+    QWidget::resizeEvent(event);
+    m_State.OnSize(width(), height());
+}
+
+void DrawingArea::mousePressEvent(QMouseEvent* event)
+{
+    if (event->button() != Qt::LeftButton) {
+        QWidget::mousePressEvent(event);
+        return;
+    }
+    const QPoint at = event->position().toPoint();
+    m_State.OnLeftButtonDown(at.x(), at.y());
+}
+
+void DrawingArea::mouseMoveEvent(QMouseEvent* event)
+{
+    const QPoint at = event->position().toPoint();
+    m_State.OnMouseMove(at.x(), at.y());
+}
+
+void DrawingArea::wheelEvent(QWheelEvent* event)
+{
+    // Only the vertical wheel zooms; a sideways tilt is not a zoom.
+    const int delta = event->angleDelta().y();
+    if (delta == 0) {
+        event->ignore();
+        return;
+    }
+    const QPoint at = event->position().toPoint();
+    m_State.OnMouseWheel(at.x(), at.y(), delta);
+    event->accept();
+}
+
+MainWindow::MainWindow(const QString& buildDate, std::unique_ptr<ViewerLauncher> launcher, QWidget* parent)
+    : QMainWindow(parent), m_Area(nullptr)
+{
+    InitResources();
+    m_Platform = std::make_unique<QtPlatform>(this, nullptr, std::move(launcher));
+    m_State = std::make_unique<AppState>(*m_Platform, buildDate.toStdString());
+    m_Area = new DrawingArea(*m_State, this);
+    m_Platform->SetDrawingArea(m_Area);
+    setCentralWidget(m_Area);
+    BuildMenu();
+    UpdateActions();
+    setWindowIcon(QIcon(QStringLiteral(":/vela/vela.svg")));
+    setWindowTitle(QString::fromStdString(m_State->WindowTitle()));
+    resize(1000, 720);
+}
+
+MainWindow::~MainWindow() = default;
+
+void MainWindow::BuildMenu()
+{
+    for (const MenuPopupDesc& popup : MainMenu()) {
+        QMenu* menu = menuBar()->addMenu(QString::fromUtf8(popup.caption));
+        for (const MenuItemDesc& item : popup.items) {
+            QAction* action = menu->addAction(QString::fromUtf8(item.caption));
+            action->setData(item.id);
+            action->setCheckable(item.checkable);
+            action->setChecked(item.initiallyChecked);
+            const int id = item.id;
+            connect(action, &QAction::triggered, this, [this, id] { RunCommand(id); });
+            m_Actions.insert(id, action);
+            m_Platform->RegisterAction(id, action);
+        }
+    }
+}
+
+void MainWindow::UpdateActions()
+{
+    // Solving needs a structure; the window without a file has none.
+    if (QAction* solve = m_Actions.value(MenuId::Solve))
+        solve->setEnabled(m_State->m_Loaded);
+}
+
+void MainWindow::RunCommand(int id)
+{
+    // A checkable item has toggled itself already; the command sets every
+    // check mark it owns, so put this one back to what the state says first.
+    if (QAction* action = m_Actions.value(id); action && action->isCheckable()) {
+        const bool checked = id == MenuId::NodeNumbers      ? m_State->m_ShowNodeNumbers
+                             : id == MenuId::ElementNumbers ? m_State->m_ShowElementNumbers
+                                                            : id == m_State->m_CheckedBackgroundId;
+        action->setChecked(checked);
+    }
+    m_State->OnCommand(id);
+    UpdateActions();
+}
+
+bool MainWindow::OpenFile(const QString& path)
+{
+    const bool loaded = m_State->OpenChosenFile(QtPlatform::ToPath(QFileInfo(path).absoluteFilePath()));
+    UpdateActions();
+    return loaded;
+}
+
+void MainWindow::keyPressEvent(QKeyEvent* event)
+{
+    int code = 0;
+    if (event->key() == Qt::Key_Escape)
+        code = 27;
+    else if (event->text().size() == 1)
+        code = event->text().at(0).unicode();
+    if (code == 27 || code == 'P' || code == 'p' || code == 'Z' || code == 'z' || code == 'X' || code == 'x') {
+        m_State->OnChar(code);
+        event->accept();
+        return;
+    }
+    QMainWindow::keyPressEvent(event);
+}

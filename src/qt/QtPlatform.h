@@ -1,0 +1,70 @@
+#pragma once
+
+#include "app/Platform.h"
+
+#include <QHash>
+#include <QString>
+#include <QStringList>
+
+#include <functional>
+#include <memory>
+
+class QAction;
+class QUrl;
+class QWidget;
+
+// How a file reaches the text viewer. Behind an interface so that tests
+// record the call instead of starting a program.
+class ViewerLauncher {
+public:
+    virtual ~ViewerLauncher();
+    // The desktop's handler for the file (QDesktopServices).
+    virtual bool OpenUrl(const QUrl& url);
+    // A program with an argument list; no shell is involved.
+    virtual bool StartDetached(const QString& program, const QStringList& arguments);
+    virtual QString Environment(const char* name);
+};
+
+// The application's view of the desktop, with Qt: message boxes, the file
+// dialog, the viewer, and the window's repaint, menu checks and title.
+class QtPlatform : public Platform {
+public:
+    using MessageHandler = std::function<void(const QString& caption, const QString& text)>;
+    using FileChooser = std::function<QString(const QString& title, const QString& filter, const QString& lastPath)>;
+
+    QtPlatform(QWidget* window, QWidget* drawingArea, std::unique_ptr<ViewerLauncher> launcher = nullptr);
+    ~QtPlatform() override;
+
+    void SetDrawingArea(QWidget* drawingArea) { m_DrawingArea = drawingArea; }
+    // The menu items whose check marks the application sets.
+    void RegisterAction(int id, QAction* action);
+    // Replace the modal dialogs (tests; an empty chooser result = cancelled).
+    void SetMessageHandler(MessageHandler handler) { m_MessageHandler = std::move(handler); }
+    void SetFileChooser(FileChooser chooser) { m_FileChooser = std::move(chooser); }
+    void SetLauncher(std::unique_ptr<ViewerLauncher> launcher);
+
+    void ShowMessage(const std::string& caption, const std::string& text) override;
+    std::optional<std::string> ChooseFileToOpen(const std::string& title, const std::string& filter,
+                                                const std::string& lastPath) override;
+    bool OpenInViewer(const std::string& path) override;
+    void Repaint(bool erase) override;
+    void SetMenuCheck(int id, bool checked) override;
+    void SetWindowTitle(const std::string& title) override;
+    std::string CurrentDirectory() override;
+    bool SetCurrentDirectory(const std::string& path) override;
+    bool FileExists(const std::string& path) override;
+    bool CreateNewFile(const std::string& path) override;
+    bool RemoveFile(const std::string& path) override;
+
+    // Paths travel through the application as the file system's bytes.
+    static QString FromPath(const std::string& path);
+    static std::string ToPath(const QString& path);
+
+private:
+    QWidget* m_Window;
+    QWidget* m_DrawingArea;
+    std::unique_ptr<ViewerLauncher> m_Launcher;
+    QHash<int, QAction*> m_Actions;
+    MessageHandler m_MessageHandler;
+    FileChooser m_FileChooser;
+};

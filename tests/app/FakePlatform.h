@@ -1,0 +1,145 @@
+#pragma once
+
+#include "app/Platform.h"
+#include "graphics/RecordingCanvas.h"
+#include "support/TestSupport.h"
+
+#include <deque>
+#include <filesystem>
+#include <fstream>
+#include <map>
+#include <optional>
+#include <string>
+#include <vector>
+
+// Records everything the application asks of the desktop. Files are real
+// (tests work in scratch folders); the current folder is only remembered, so
+// that tests never move the test process's own working directory.
+class FakePlatform : public Platform {
+public:
+    struct Message {
+        std::string caption;
+        std::string text;
+    };
+    struct Dialog {
+        std::string title;
+        std::string filter;
+        std::string lastPath;
+    };
+
+    void ShowMessage(const std::string& caption, const std::string& text) override
+    {
+        m_Messages.push_back({caption, text});
+    }
+    std::optional<std::string> ChooseFileToOpen(const std::string& title, const std::string& filter,
+                                                const std::string& lastPath) override
+    {
+        m_Dialogs.push_back({title, filter, lastPath});
+        if (m_Choices.empty())
+            return std::nullopt;
+        std::optional<std::string> choice = m_Choices.front();
+        m_Choices.pop_front();
+        return choice;
+    }
+    bool OpenInViewer(const std::string& path) override
+    {
+        m_Viewed.push_back(path);
+        return m_ViewerWorks;
+    }
+    void Repaint(bool erase) override { m_Repaints.push_back(erase); }
+    void SetMenuCheck(int id, bool checked) override
+    {
+        m_Checks[id] = checked;
+        m_CheckCalls.push_back({id, checked});
+    }
+    void SetWindowTitle(const std::string& title) override { m_Title = title; }
+    std::string CurrentDirectory() override { return m_CurrentDirectory; }
+    bool SetCurrentDirectory(const std::string& path) override
+    {
+        if (!std::filesystem::is_directory(path))
+            return false;
+        m_CurrentDirectory = path;
+        return true;
+    }
+    bool FileExists(const std::string& path) override { return std::filesystem::exists(path); }
+    bool CreateNewFile(const std::string& path) override
+    {
+        m_Created.push_back(path);
+        if (m_FolderBlocked || std::filesystem::exists(path))
+            return false;
+        std::ofstream out(path);
+        return static_cast<bool>(out);
+    }
+    bool RemoveFile(const std::string& path) override
+    {
+        m_Removed.push_back(path);
+        return std::filesystem::remove(path);
+    }
+
+    // The next choices of the Open dialog (nullopt: cancelled).
+    std::deque<std::optional<std::string>> m_Choices;
+    bool m_ViewerWorks = true;
+    bool m_FolderBlocked = false;
+    std::string m_CurrentDirectory;
+
+    std::vector<Message> m_Messages;
+    std::vector<Dialog> m_Dialogs;
+    std::vector<std::string> m_Viewed;
+    std::vector<bool> m_Repaints;
+    std::map<int, bool> m_Checks;
+    std::vector<std::pair<int, bool>> m_CheckCalls;
+    std::string m_Title;
+    std::vector<std::string> m_Created;
+    std::vector<std::string> m_Removed;
+
+    void Forget()
+    {
+        m_Messages.clear();
+        m_Viewed.clear();
+        m_Repaints.clear();
+        m_CheckCalls.clear();
+    }
+};
+
+// The shipped portal frame: two columns, a beam, a fixed and a pinned base,
+// a load at the top left, a uniform load on the beam, a settlement and two
+// springs.
+inline std::string PortalFrame()
+{
+    return ReadFile(VELA_EXAMPLES_DIR "/portal.txt");
+}
+
+// A cantilever of length 10 along x, fixed at node 0, loaded at its tip.
+inline const char* const kCantilever = R"(### Vela release=1.07
+Beam
+Number of element property:NEP=1
+P0
+E=2.0e8
+A=0.01
+I=8.0e-5
+Number of nodal points in the structure:NPOIN=2
+0:0,0
+1:10,0
+Number of elements in the structure:NELEM=1
+0:0,1,0
+Number of restricted nodal points:NRN=1
+0:1 1 1
+Number of force_2d:NFOR=1
+1:<0,-10,0>
+Number of distributed load:NDIS=0
+Number of prescribed nodal points:NPRESC=0
+Number of Spring_2ds:NSPR=0
+Number of Torsional_Spring_2ds:NTSPR=0
+)";
+
+// The cantilever with a third node that belongs to no element and has no
+// support: the system is singular.
+inline std::string LooseNode()
+{
+    const std::string nodes = "NPOIN=2\n0:0,0\n1:10,0\n";
+    std::string text = kCantilever;
+    text.replace(text.find(nodes), nodes.size(), "NPOIN=3\n0:0,0\n1:10,0\n2:5,5\n");
+    return text;
+}
+
+inline const char* const kWrongRelease = "### Vela release=1.06\nBeam\nNumber of element property:NEP=0\n";
