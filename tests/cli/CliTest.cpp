@@ -1,62 +1,24 @@
+#include "cli/CliRunner.h"
 #include "support/TestSupport.h"
 
 #include <gtest/gtest.h>
 
-#include <array>
-#include <cstdio>
+#include <filesystem>
 #include <string>
-#include <sys/wait.h>
 
 namespace {
 
-struct CliRun {
-    int status = -1;
-    std::string out;
-    std::string err;
-};
-
-std::string Quote(const std::string& s)
-{
-    std::string q = "'";
-    for (char c : s) {
-        if (c == '\'')
-            q += "'\\''";
-        else
-            q += c;
-    }
-    q += '\'';
-    return q;
-}
-
-// Runs vela-cli with the arguments (each quoted for the shell) and collects
-// its exit status, standard output and standard error.
 CliRun Cli(const std::vector<std::string>& args)
 {
-    ScratchDir io;
-    std::string command = Quote(VELA_CLI_PATH);
-    for (const std::string& a : args)
-        command.append(" ").append(Quote(a));
-    command.append(" >").append(Quote(io.File("out")));
-    command.append(" 2>").append(Quote(io.File("err")));
-    command.append(" </dev/null");
-    CliRun run;
-    const int raw = std::system(command.c_str());
-    run.status = WIFEXITED(raw) ? WEXITSTATUS(raw) : -1;
-    run.out = ReadFile(io.File("out"));
-    run.err = ReadFile(io.File("err"));
-    return run;
+    return RunCli(args);
 }
-
-const std::array<const char*, 9> kAllFiles = {"Point.txt", "Me.txt", "K.txt", "DForce.txt",
-                                              "Nodal_Displacement.txt", "MForInGlobalCS.txt",
-                                              "MForInElemCS.txt", "Nodal_Reaction.txt", "MDisInGlobalCS.txt"};
 
 TEST(Cli, SolvesThePortalFrameIntoTheGivenFolder)
 {
     ScratchDir out;
     CliRun run = Cli({"solve", std::string(VELA_EXAMPLES_DIR) + "/portal.txt", "-C", out.Path()});
     ASSERT_EQ(run.status, 0) << run.err;
-    for (const char* name : kAllFiles)
+    for (const std::string& name : kSolutionFiles)
         EXPECT_TRUE(FileExists(out.File(name))) << name;
     EXPECT_EQ(ReadFile(out.File("Point.txt")), "4 2\n0 0\n0 4\n6 4\n6 0\n");
     const std::string reactions = ReadFile(out.File("Nodal_Reaction.txt"));
@@ -77,9 +39,11 @@ TEST(Cli, ReportsAnUnwritableOutputFolderAsAnError)
     ScratchDir locked;
     const std::string input = locked.Write("portal.txt", ReadFile(std::string(VELA_EXAMPLES_DIR) + "/portal.txt"));
     ScratchDir target;
-    std::system(("chmod a-w " + Quote(target.Path())).c_str());
+    namespace fs = std::filesystem;
+    fs::permissions(target.Path(), fs::perms::owner_write | fs::perms::group_write | fs::perms::others_write,
+                    fs::perm_options::remove);
     run = Cli({"solve", input, "-C", target.Path()});
-    std::system(("chmod u+w " + Quote(target.Path())).c_str());
+    fs::permissions(target.Path(), fs::perms::owner_write, fs::perm_options::add);
     if (run.status == 0)
         GTEST_SKIP() << "running with privileges that ignore folder permissions";
     EXPECT_EQ(run.status, 1);
@@ -92,7 +56,7 @@ TEST(Cli, AResultFileThatCannotBeReplacedStopsTheRun)
     // A folder standing where the first result file goes cannot be
     // replaced, whoever runs the program.
     ScratchDir out;
-    std::system(("mkdir " + Quote(out.File("Nodal_Displacement.txt"))).c_str());
+    std::filesystem::create_directory(out.File("Nodal_Displacement.txt"));
     CliRun run = Cli({"solve", std::string(VELA_EXAMPLES_DIR) + "/portal.txt", "-C", out.Path()});
     EXPECT_EQ(run.status, 1);
     EXPECT_EQ(run.err, "file write error!\n");
