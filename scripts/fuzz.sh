@@ -36,5 +36,5 @@ for target in reader pipeline; do
     failed=$((failed + 1))
   fi
 done
-echo "fuzz: $passed passed, $failed failed"
+echo "fuzzing done: $passed targets clean, $failed with findings"
 [ "$failed" -eq 0 ]

@@ -1,7 +1,7 @@
 #!/usr/bin/env bash
 # Builds Vela twice (optimised, and with address and undefined-behaviour
-# sanitizers) and runs the whole test suite on both builds, then fuzzes the
-# reader and the batch path for a minute each.
+# sanitizers) and runs the whole test suite on both builds; in between it
+# fuzzes the reader and the batch path for a minute each.
 set -euo pipefail
 cd "$(dirname "$0")/.."
 scripts/deps.sh
@@ -11,6 +11,9 @@ cmake -S . -B build -DCMAKE_BUILD_TYPE=Release
 cmake --build build -j"$jobs"
 ctest --test-dir build --output-on-failure -j"$jobs"
 
+# A minute of coverage-guided fuzzing per target (reader, whole batch path).
+scripts/fuzz.sh 60
+
 cmake -S . -B build-sanitize -DCMAKE_BUILD_TYPE=Debug -DVELA_SANITIZE=ON -DVELA_BUILD_BENCH=OFF
 cmake --build build-sanitize -j"$jobs"
 ASAN_OPTIONS=detect_leaks=1:abort_on_error=1 \
@@ -18,4 +21,3 @@ UBSAN_OPTIONS=print_stacktrace=1:halt_on_error=1 \
 LSAN_OPTIONS=suppressions="$PWD/tests/lsan.supp" \
   ctest --test-dir build-sanitize --output-on-failure -j"$jobs"
 
-scripts/fuzz.sh 60
