@@ -11,6 +11,7 @@ packages=(
   fonts-liberation                     # metric-compatible Times New Roman for labels
   fonts-wqy-microhei                   # the Chinese message texts
   xvfb xauth                           # a real X server for manual runs and screenshots
+  poppler-utils                        # pdftoppm: the tests look at exported PDFs' pixels
 )
 
 missing=()

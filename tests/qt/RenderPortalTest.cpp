@@ -192,6 +192,18 @@ TEST(RenderPortal, WritesSvgAndPdfOfTheClientSize)
     const QRegularExpression mediaBox(QStringLiteral("/MediaBox \\[0 0 768(\\.0+)? 576(\\.0+)?\\]"));
     EXPECT_TRUE(
         mediaBox.match(QString::fromLatin1(pdf.data(), static_cast<qsizetype>(pdf.size()))).hasMatch());
+    // Rasterised by poppler at the page's 96 dpi, the PDF shows the
+    // structure on its pixels and the moment diagram over it.
+    ASSERT_EQ(Render({input, "-o", work.File("moment.pdf"), "--layers", "moment"}), 0);
+    if (std::system("command -v pdftoppm >/dev/null 2>&1") != 0)
+        GTEST_SKIP() << "pdftoppm (poppler-utils) is not installed";
+    const std::string command = "pdftoppm -r 96 -png -singlefile -aa no -aaVector no '" + work.File("moment.pdf") +
+                                "' '" + work.File("moment-page") + "'";
+    ASSERT_EQ(std::system(command.c_str()), 0);
+    const QImage page = Load(work.File("moment-page.png"));
+    EXPECT_EQ(page.size(), QSize(1024, 768));
+    ExpectPortalStructure(page);
+    EXPECT_GT(RedPixels(page), 200);
 }
 
 TEST(RenderPortal, PrintsWarningsAndReportsModelErrors)

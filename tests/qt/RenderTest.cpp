@@ -11,6 +11,7 @@
 
 #include <gtest/gtest.h>
 
+#include <cstdlib>
 #include <filesystem>
 
 namespace {
@@ -141,6 +142,25 @@ TEST(Render, WritesAPdfWhosePageIsTheClientAreaAt96Dpi)
     // One page only.
     const QString text = QString::fromLatin1(pdf.data(), static_cast<qsizetype>(pdf.size()));
     EXPECT_EQ(text.count(QRegularExpression(QStringLiteral("/Type /Page\\s"))), 1);
+}
+
+TEST(Render, APdfRasterisesToTheSamePixelsAsThePicture)
+{
+    // poppler's rasteriser, antialiasing off, at the 96 dpi the page was
+    // laid out for: the members must land on the pixels the window uses.
+    if (std::system("command -v pdftoppm >/dev/null 2>&1") != 0)
+        GTEST_SKIP() << "pdftoppm (poppler-utils) is not installed";
+    const ScratchDir dir;
+    const std::string path = dir.File("frame.pdf");
+    RenderPicture(Options(300, 200, 0xFFFFFF), path, DrawFakeLayer);
+    const std::string command = "pdftoppm -r 96 -png -singlefile -aa no -aaVector no '" + path + "' '" +
+                                dir.File("page") + "'";
+    ASSERT_EQ(std::system(command.c_str()), 0);
+    QImage image(QString::fromStdString(dir.File("page.png")));
+    ASSERT_FALSE(image.isNull());
+    EXPECT_EQ(image.width(), 300);
+    EXPECT_EQ(image.height(), 200);
+    ExpectFakeLayerPixels(image, 0xFFFFFF);
 }
 
 TEST(Render, FailsClearlyWithoutTouchingAnExistingFile)
