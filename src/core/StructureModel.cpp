@@ -177,40 +177,42 @@ double ScaleFor(double q, double width, double height)
 
 } // namespace
 
+namespace {
+
+// The scale that draws the largest load q a tenth as long as the larger
+// side of the box. With no loads of the kind it is 1; with loads all but
+// zero it is 1 too, after two warnings: the problem and the fallback.
+double LoadScale(const StructureModel& m, int count, double q, const char* tooSmall, const char* fallback)
+{
+    if (count == 0)
+        return 1;
+    if (q < kTiny) {
+        m.Warn(tooSmall);
+        m.Warn(fallback);
+        return 1;
+    }
+    return ScaleFor(q, m.m_XMax - m.m_XMin, m.m_YMax - m.m_YMin);
+}
+
+} // namespace
+
 void StructureModel::ComputeForceScale()
 {
-    if (m_NFOR == 0) {
-        m_VisualScaleofForce = 1;
-        return;
-    }
+    // Moments do not count: they have no length to draw.
     double fmax = 0;
     for (const force_2d& f : m_Forces)
         fmax = std::max({fmax, std::fabs(f.Fx), std::fabs(f.Fy)});
-    if (fmax < kTiny) {
-        Warn("梁系集中力太小|Fmax|<1e-10!");
-        m_VisualScaleofForce = 1;
-        Warn("临时给m_VisualScaleofForce赋值为1");
-        return;
-    }
-    m_VisualScaleofForce = ScaleFor(fmax, m_XMax - m_XMin, m_YMax - m_YMin);
+    m_VisualScaleofForce = LoadScale(*this, m_NFOR, fmax, "梁系集中力太小|Fmax|<1e-10!",
+                                     "临时给m_VisualScaleofForce赋值为1");
 }
 
 void StructureModel::ComputePressScale()
 {
-    if (m_NDIS == 0) {
-        m_VisualScaleofPress = 1;
-        return;
-    }
     double pmax = 0;
     for (const DistributedLoad& d : m_DistributedLoads)
         pmax = std::max({pmax, std::fabs(d.q1), std::fabs(d.q2)});
-    if (pmax < kTiny) {
-        Warn("梁系分布压力太小|Pmax|<1e-10!");
-        m_VisualScaleofPress = 1;
-        Warn("临时给m_VisualScaleofPress赋值为1");
-        return;
-    }
-    m_VisualScaleofPress = ScaleFor(pmax, m_XMax - m_XMin, m_YMax - m_YMin);
+    m_VisualScaleofPress = LoadScale(*this, m_NDIS, pmax, "梁系分布压力太小|Pmax|<1e-10!",
+                                     "临时给m_VisualScaleofPress赋值为1");
 }
 
 void StructureModel::Solve()
