@@ -1,7 +1,9 @@
 #include "core/NumberFormat.h"
 
+#include <bit>
 #include <charconv>
 #include <cmath>
+#include <cstdint>
 #include <cstdlib>
 
 namespace {
@@ -38,41 +40,25 @@ void PutTrimmedFraction(Cursor& out, const char* digits, int count)
     }
 }
 
-} // namespace
-
-int FormatNumberTo(char* buffer, double value)
+// The six significant digits of a positive finite value and the decimal
+// exponent of the first, by the definition: the 17-significant-digit
+// expansion, rounded to six digits with the tie (and everything above it)
+// away from zero.
+void SixDigitsByExpansion(double magnitude, char six[6], int& exponent)
 {
-    Cursor out{buffer};
-    if (std::isnan(value)) {
-        out.Put(std::signbit(value) ? "-nan" : "nan");
-        return static_cast<int>(out.p - buffer);
-    }
-    if (std::isinf(value)) {
-        out.Put(value < 0 ? "-inf" : "inf");
-        return static_cast<int>(out.p - buffer);
-    }
-    if (value == 0) {
-        out.Put(std::signbit(value) ? "-0" : "0");
-        return static_cast<int>(out.p - buffer);
-    }
-
-    // The 17-significant-digit expansion: d.dddddddddddddddde[+-]x
+    // d.dddddddddddddddde[+-]x
     char expansion[40];
-    auto result = std::to_chars(expansion, expansion + sizeof expansion, value, std::chars_format::scientific, 16);
-    const char* p = expansion;
-    const bool negative = *p == '-';
-    if (negative)
-        ++p;
+    auto result =
+        std::to_chars(expansion, expansion + sizeof expansion, magnitude, std::chars_format::scientific, 16);
     char digits[17];
     int count = 0;
+    const char* p = expansion;
     for (; p < result.ptr && *p != 'e'; ++p)
         if (*p != '.')
             digits[count++] = *p;
-    int exponent = 0;
+    exponent = 0;
     std::from_chars(p + 1 + (p[1] == '+'), result.ptr, exponent);
 
-    // Six significant digits, the tie (and everything above it) away from zero.
-    char six[6];
     for (int i = 0; i < 6; ++i)
         six[i] = digits[i];
     if (digits[6] >= '5') {
@@ -86,7 +72,95 @@ int FormatNumberTo(char* buffer, double value)
             ++exponent;
         }
     }
+}
 
+// Powers of ten that doubles hold exactly.
+constexpr double kExactPow10[23] = {1e0,  1e1,  1e2,  1e3,  1e4,  1e5,  1e6,  1e7,  1e8,  1e9,  1e10, 1e11,
+                                    1e12, 1e13, 1e14, 1e15, 1e16, 1e17, 1e18, 1e19, 1e20, 1e21, 1e22};
+
+// magnitude * 10^p for |p| <= 44, with at most two roundings.
+double ScaleByPow10(double magnitude, int p)
+{
+    auto once = [](double v, int q) { return q >= 0 ? v * kExactPow10[q] : v / kExactPow10[-q]; };
+    if (p > 22) [[unlikely]]
+        return once(once(magnitude, 22), p - 22);
+    if (p < -22) [[unlikely]]
+        return once(once(magnitude, -22), p + 22);
+    return once(magnitude, p);
+}
+
+// The same six digits and exponent as SixDigitsByExpansion, found with a
+// few floating-point operations instead of the 17-digit expansion; false
+// when the value lies too close to a rounding boundary to tell (a few in a
+// billion), or outside the range this covers.
+//
+// Scaled to s = magnitude * 10^(5 - k) in [1e5, 1e6), the six digits are
+// floor(s) rounded up exactly when the expansion's seventh digit is 5 or
+// more. The expansion has eleven more digits than s has before its point,
+// so that happens when frac(s) >= 0.5 - 0.5e-11 (a value just below the
+// tie whose expansion rounds up to it counts as the tie). The scaled value
+// carries at most two roundings, under 2.5e-10 in all, so a fraction
+// farther than 2e-9 from that threshold decides the digits for certain; an
+// error near an integer does not matter, because the rounded digits do not
+// jump there. The same holds across a power of ten, where the carry gives
+// 1e+006 whichever side of it s fell.
+bool SixDigitsFast(double magnitude, char six[6], int& exponent)
+{
+    if (!(magnitude >= 1e-38 && magnitude < 1e48)) [[unlikely]]
+        return false;
+    // magnitude = m * 2^b with 1 <= m < 2, so log10(magnitude) lies in
+    // [k, k + 1.302) with k = floor(b * log10(2)) (78913 / 2^18 is log10(2)
+    // to 1e-6, exact enough for |b| < 200).
+    const int b = static_cast<int>((std::bit_cast<std::uint64_t>(magnitude) >> 52) & 0x7FF) - 1023;
+    int k = (b * 78913) >> 18;
+    double s = ScaleByPow10(magnitude, 5 - k);
+    if (s >= 1e6) {
+        ++k;
+        s = ScaleByPow10(magnitude, 5 - k);
+    }
+    // s is positive and below 2e6: truncation is floor.
+    const long whole = static_cast<long>(s);
+    const double fraction = s - static_cast<double>(whole);
+    constexpr double kThreshold = 0.5 - 0.5e-11;
+    if (!(std::fabs(fraction - kThreshold) > 2e-9)) [[unlikely]]
+        return false;
+    long digits = whole + (fraction > kThreshold ? 1 : 0);
+    if (digits == 1000000) {
+        digits = 100000;
+        ++k;
+    }
+    if (digits < 100000 || digits > 999999) [[unlikely]]
+        return false;
+    static constexpr char kPairs[] = "00010203040506070809101112131415161718192021222324252627282930313233343536373839"
+                                     "40414243444546474849505152535455565758596061626364656667686970717273747576777879"
+                                     "8081828384858687888990919293949596979899";
+    const long hi = digits / 10000, mid = digits / 100 % 100, lo = digits % 100;
+    six[0] = kPairs[2 * hi];
+    six[1] = kPairs[2 * hi + 1];
+    six[2] = kPairs[2 * mid];
+    six[3] = kPairs[2 * mid + 1];
+    six[4] = kPairs[2 * lo];
+    six[5] = kPairs[2 * lo + 1];
+    exponent = k;
+    return true;
+}
+
+// The text of a non-finite value or a zero; 0 for any other value.
+int PutSpecial(Cursor& out, double value)
+{
+    char* const start = out.p;
+    if (std::isnan(value))
+        out.Put(std::signbit(value) ? "-nan" : "nan");
+    else if (std::isinf(value))
+        out.Put(value < 0 ? "-inf" : "inf");
+    else if (value == 0)
+        out.Put(std::signbit(value) ? "-0" : "0");
+    return static_cast<int>(out.p - start);
+}
+
+// %g's layout of six significant digits with the exponent of the first.
+void PutGeneral(Cursor& out, bool negative, const char six[6], int exponent)
+{
     if (negative)
         out.Put('-');
     if (exponent < -4 || exponent >= 6) {
@@ -105,6 +179,33 @@ int FormatNumberTo(char* buffer, double value)
         out.Put('0');
         PutTrimmedFraction(out, fraction, zeros + 6);
     }
+}
+
+} // namespace
+
+int FormatNumberTo(char* buffer, double value)
+{
+    Cursor out{buffer};
+    if (const int length = PutSpecial(out, value))
+        return length;
+    const double magnitude = std::fabs(value);
+    char six[6];
+    int exponent = 0;
+    if (!SixDigitsFast(magnitude, six, exponent))
+        SixDigitsByExpansion(magnitude, six, exponent);
+    PutGeneral(out, value < 0, six, exponent);
+    return static_cast<int>(out.p - buffer);
+}
+
+int FormatNumberByExpansionTo(char* buffer, double value)
+{
+    Cursor out{buffer};
+    if (const int length = PutSpecial(out, value))
+        return length;
+    char six[6];
+    int exponent = 0;
+    SixDigitsByExpansion(std::fabs(value), six, exponent);
+    PutGeneral(out, value < 0, six, exponent);
     return static_cast<int>(out.p - buffer);
 }
 

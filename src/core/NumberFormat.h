@@ -19,6 +19,10 @@ std::string FormatNumber(double value);
 inline constexpr int kNumberBufferSize = 32;
 int FormatNumberTo(char* buffer, double value);
 
+// The same text, always by rounding the full 17-digit expansion: the
+// definition the fast path of FormatNumberTo is checked against.
+int FormatNumberByExpansionTo(char* buffer, double value);
+
 // Appends FormatNumber(value) to out.
 void AppendNumber(std::string& out, double value);
 

@@ -2,8 +2,11 @@
 
 #include <gtest/gtest.h>
 
+#include <bit>
 #include <cmath>
 #include <limits>
+#include <random>
+#include <string>
 
 TEST(NumberFormat, FollowsTheFilesOwnGeneralFormat)
 {
@@ -62,4 +65,57 @@ TEST(NumberFormat, FieldsAreRightAlignedAndGrowForLongText)
     out.clear();
     AppendNumberField(out, -1.23457e-100, 4);
     EXPECT_EQ(out, "-1.23457e-100");
+}
+
+namespace {
+
+// Compares the formatter with the 17-digit expansion it shortcuts.
+void ExpectSameAsExpansion(double value, int& mismatches)
+{
+    char fast[kNumberBufferSize], full[kNumberBufferSize];
+    const int a = FormatNumberTo(fast, value);
+    const int b = FormatNumberByExpansionTo(full, value);
+    if (std::string(fast, static_cast<std::size_t>(a)) != std::string(full, static_cast<std::size_t>(b)) &&
+        ++mismatches <= 10)
+        ADD_FAILURE() << std::hexfloat << value << std::defaultfloat << ": " << std::string(fast, a) << " instead of "
+                      << std::string(full, b);
+}
+
+} // namespace
+
+TEST(NumberFormat, ShortcutAgreesWithTheExpansionForEveryKindOfDouble)
+{
+    std::mt19937_64 random(7);
+    int mismatches = 0;
+    // Any bit pattern: every exponent, subnormals, NaNs and infinities.
+    for (int i = 0; i < 100000; ++i)
+        ExpectSameAsExpansion(std::bit_cast<double>(random()), mismatches);
+    // The magnitudes results have.
+    std::uniform_real_distribution<double> exponent(-25, 25);
+    for (int i = 0; i < 100000; ++i)
+        ExpectSameAsExpansion((random() & 1 ? 1 : -1) * std::pow(10.0, exponent(random)), mismatches);
+    // Next to the rounding boundaries: six digits and a 5, the point just
+    // below it whose expansion rounds up to it, and powers of ten, each with
+    // its neighbours a few units in the last place away.
+    for (int i = 0; i < 20000; ++i) {
+        const double digits = 100000 + static_cast<double>(random() % 900000);
+        const double scale = std::pow(10.0, static_cast<int>(random() % 70) - 40);
+        for (double point : {(digits + 0.5) * scale, (digits + 0.5 - 0.5e-11) * scale, digits * 10 * scale}) {
+            double below = point, above = point;
+            for (int step = 0; step < 4; ++step) {
+                ExpectSameAsExpansion(below, mismatches);
+                ExpectSameAsExpansion(above, mismatches);
+                below = std::nextafter(below, 0.0);
+                above = std::nextafter(above, 1e308);
+            }
+        }
+    }
+    // Short decimals, as input files and simple results have them.
+    for (int i = 0; i < 100000; ++i) {
+        const double mantissa = static_cast<double>(random() % 10000000);
+        const int power = static_cast<int>(random() % 24) - 12;
+        ExpectSameAsExpansion(power < 0 ? mantissa / std::pow(10.0, -power) : mantissa * std::pow(10.0, power),
+                              mismatches);
+    }
+    EXPECT_EQ(mismatches, 0);
 }
