@@ -1,23 +1,45 @@
 #include "core/BeamElement.h"
 
+#include <algorithm>
 #include <cmath>
 
 namespace {
 
+// One entry of a product with the rule of Matrix::operator*: the sum, in
+// order, of a[k * strideA] * b[k * strideB] over the pairs whose factors
+// both count. The element matrices are mostly zeros, always in the same
+// places, so the test for an exact zero in a is a branch that predicts
+// well and spares the rest.
+double CountedDot(const double* a, int strideA, const double* b, int strideB, int n)
+{
+    double sum = 0.0;
+    for (int k = 0; k < n; ++k) {
+        const double x = a[k * strideA];
+        if (x == 0)
+            continue;
+        const double y = b[k * strideB];
+        if (ProductCounts(x, y))
+            sum += x * y;
+    }
+    return sum;
+}
+
 // result[i] = sum over k of (m transposed)(i, k) * v[k], with the product
-// rule of Matrix::operator*, for a 6 x 6 m stored row-major.
+// rule, for a 6 x 6 m stored row-major.
 void TransposedTimes(const Matrix& m, const Matrix& v, double result[6])
 {
-    for (int i = 0; i < 6; ++i) {
-        double sum = 0.0;
-        for (int k = 0; k < 6; ++k) {
-            const double a = m.At(k * 6 + i);
-            const double b = v.At(k);
-            if (ProductCounts(a, b))
-                sum += a * b;
-        }
-        result[i] = sum;
-    }
+    for (int i = 0; i < 6; ++i)
+        result[i] = CountedDot(m.Data() + i, 6, v.Data(), 1, 6);
+}
+
+bool IsSixBySix(const Matrix& m)
+{
+    return m.GetRows() == 6 && m.GetCols() == 6 && m.m_Data.size() == 36;
+}
+
+bool IsSixVector(const Matrix& m)
+{
+    return m.GetRows() == 6 && m.GetCols() == 1 && m.m_Data.size() == 6;
 }
 
 } // namespace
@@ -44,7 +66,7 @@ void BeamElement::Init(int no, Node node1, Node node2, ElementProperty prop)
     m_Node1 = node1;
     m_Node2 = node2;
     m_Property = prop;
-    m_KInGlobalCS = ComputeStiffness();
+    ComputeStiffnessInto(m_KInGlobalCS);
 }
 
 double BeamElement::ChordLength() const
@@ -54,6 +76,13 @@ double BeamElement::ChordLength() const
 }
 
 Matrix BeamElement::ComputeStiffness()
+{
+    Matrix global;
+    ComputeStiffnessInto(global);
+    return global;
+}
+
+void BeamElement::ComputeStiffnessInto(Matrix& global)
 {
     const double L = ChordLength();
     m_Length = L;
@@ -67,9 +96,8 @@ Matrix BeamElement::ComputeStiffness()
     const double k4 = I * 4 * (E / L);
     const double k2 = (I + I) * (E / L);
 
-    Matrix k;
-    k.Resize(6, 6);
-    auto set = [&k](int i, int j, double v) { k.At(i * 6 + j) = v; };
+    double k[36] = {};
+    auto set = [&k](int i, int j, double v) { k[i * 6 + j] = v; };
     set(0, 0, ea);
     set(0, 3, -ea);
     set(1, 1, k12);
@@ -85,26 +113,43 @@ Matrix BeamElement::ComputeStiffness()
     set(5, 5, k4);
     for (int i = 1; i < 6; ++i)
         for (int j = 0; j < i; ++j)
-            k.At(i * 6 + j) = k.At(j * 6 + i);
-    m_KInElemCS = k;
+            k[i * 6 + j] = k[j * 6 + i];
 
     const double c = (m_Node2.x - m_Node1.x) / L;
     const double s = (m_Node2.y - m_Node1.y) / L;
-    m_T.Resize(6, 6);
-    m_T.At(0) = c;
-    m_T.At(1) = -s;
-    m_T.At(6) = s;
-    m_T.At(7) = c;
-    m_T.At(14) = 1;
-    m_T.At(21) = c;
-    m_T.At(22) = -s;
-    m_T.At(27) = s;
-    m_T.At(28) = c;
-    m_T.At(35) = 1;
+    double t[36] = {};
+    t[0] = c;
+    t[1] = -s;
+    t[6] = s;
+    t[7] = c;
+    t[14] = 1;
+    t[21] = c;
+    t[22] = -s;
+    t[27] = s;
+    t[28] = c;
+    t[35] = 1;
 
-    Matrix tt = m_T;
-    tt.Transpose();
-    return (m_T * k) * tt;
+    // (t * k) * (t transposed), entry by entry in the order of the Matrix
+    // product, without temporaries: elements are initialised by the
+    // hundred thousand.
+    double tk[36];
+    for (int i = 0; i < 6; ++i)
+        for (int j = 0; j < 6; ++j)
+            tk[i * 6 + j] = CountedDot(t + i * 6, 1, k + j, 6, 6);
+    // Column j of t transposed is row j of t.
+    auto assign = [](Matrix& m, const double* values) {
+        if (!IsSixBySix(m))
+            m.Resize(6, 6);
+        std::copy(values, values + 36, m.m_Data.begin());
+    };
+    assign(m_KInElemCS, k);
+    assign(m_T, t);
+    if (!IsSixBySix(global))
+        global.Resize(6, 6);
+    double* g = global.Data();
+    for (int i = 0; i < 6; ++i)
+        for (int j = 0; j < 6; ++j)
+            g[i * 6 + j] = CountedDot(tk + i * 6, 1, t + j * 6, 1, 6);
 }
 
 void BeamElement::SetDistributedLoad(double q1, double q2)
@@ -131,8 +176,27 @@ void BeamElement::SetFixForInGlobalCS(const Matrix& node1, const Matrix& node2)
 
 void BeamElement::ComputeEndForces()
 {
-    m_KDisInGlobalCS = m_KInGlobalCS * m_DisInGlobalCS;
-    m_ForInGlobalCS = m_KDisInGlobalCS + m_FixForInGlobalCS;
+    if (!IsSixBySix(m_KInGlobalCS) || !IsSixVector(m_DisInGlobalCS) || !IsSixVector(m_FixForInGlobalCS)) {
+        // Not the shapes an initialised element has: the Matrix operations
+        // report the mismatch.
+        m_KDisInGlobalCS = m_KInGlobalCS * m_DisInGlobalCS;
+        m_ForInGlobalCS = m_KDisInGlobalCS + m_FixForInGlobalCS;
+        return;
+    }
+    // The same products and sums in place, without a matrix per element.
+    if (!IsSixVector(m_KDisInGlobalCS))
+        m_KDisInGlobalCS.Resize(6, 1);
+    if (!IsSixVector(m_ForInGlobalCS))
+        m_ForInGlobalCS.Resize(6, 1);
+    const double* k = m_KInGlobalCS.Data();
+    const double* d = m_DisInGlobalCS.Data();
+    const double* fix = m_FixForInGlobalCS.Data();
+    double* kd = m_KDisInGlobalCS.Data();
+    double* f = m_ForInGlobalCS.Data();
+    for (int i = 0; i < 6; ++i)
+        kd[i] = CountedDot(k + i * 6, 1, d, 1, 6);
+    for (int i = 0; i < 6; ++i)
+        f[i] = fix[i] + kd[i];
 }
 
 Matrix BeamElement::ForInElemCS() const

@@ -51,6 +51,10 @@ public:
     void AbsMaxMoment(double& value, double& x) const;
     void AbsMaxShear(double& value, double& x) const;
     void MaxDisplacement(double& value, double& x) const;
+    // The same from element-axis values the caller has already computed.
+    void AbsMaxMoment(const AxisResults& axis, double& value, double& x) const;
+    void AbsMaxShear(const AxisResults& axis, double& value, double& x) const;
+    void MaxDisplacement(const AxisResults& axis, double& value, double& x) const;
 
     // Drawing.
     void DrawLine(const ViewTransform& view, int width) const;
@@ -75,4 +79,6 @@ public:
 
 private:
     double ChordLength() const;
+    // ComputeStiffness into the given matrix, reusing its storage.
+    void ComputeStiffnessInto(Matrix& global);
 };

@@ -520,7 +520,15 @@ void Reader::Run()
     ReadNodes();
     ReadElements();
 
-    m.m_Elements.assign(static_cast<std::size_t>(m.m_NELEM), BeamElement());
+    // Every element's matrices are given their final sizes before the
+    // copies are made, so that Init fills them in place and each element's
+    // numbers lie together in memory, in element order: the result files
+    // visit them by the hundred thousand.
+    BeamElement blank;
+    blank.m_KInGlobalCS.Resize(6, 6);
+    blank.m_KInElemCS.Resize(6, 6);
+    blank.m_T.Resize(6, 6);
+    m.m_Elements.assign(static_cast<std::size_t>(m.m_NELEM), blank);
     for (int e = 0; e < m.m_NELEM; ++e) {
         const std::size_t ue = static_cast<std::size_t>(e);
         BeamElement& element = m.m_Elements[ue];
