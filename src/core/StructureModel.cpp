@@ -299,20 +299,37 @@ void StructureModel::CheckSolution() const
              "or with a part free to move; check its supports");
 }
 
+// Element results and result scales are computed on every core.
+#include "core/Cores.h"
+
+namespace {
+
+// Elements are handed to the cores in chunks of this many.
+constexpr int kElementChunk = 4096;
+
+int ElementChunks(const StructureModel& m)
+{
+    return m.m_NELEM > 0 ? (m.m_NELEM + kElementChunk - 1) / kElementChunk : 0;
+}
+
+// work(element) for every element of chunk c.
+template <typename Work>
+void ForChunk(const StructureModel& m, int c, Work work)
+{
+    const int end = std::min(m.m_NELEM, (c + 1) * kElementChunk);
+    for (int e = c * kElementChunk; e < end; ++e)
+        work(e);
+}
+
+} // namespace
+
 void StructureModel::ComputeElementResults()
 {
+    // The fixed-end forces first, in load order: when several loads name
+    // one element, the last one's forces remain.
     Matrix end1, end2;
     end1.Resize(3, 1);
     end2.Resize(3, 1);
-    for (int e = 0; e < m_NELEM; ++e) {
-        const int a = m_ElemNodes[static_cast<std::size_t>(2 * e)];
-        const int b = m_ElemNodes[static_cast<std::size_t>(2 * e + 1)];
-        for (int c = 0; c < 3; ++c) {
-            end1.At(c) = m_D.At(3 * a + c);
-            end2.At(c) = m_D.At(3 * b + c);
-        }
-        m_Elements[static_cast<std::size_t>(e)].SetDisInGlobalCS(end1, end2);
-    }
     for (const DistributedLoad& d : m_DistributedLoads) {
         const force_2d f1 = d.GetEquForce1();
         const force_2d f2 = d.GetEquForce2();
@@ -324,8 +341,24 @@ void StructureModel::ComputeElementResults()
         end2.At(2) = -f2.Mz;
         m_Elements[static_cast<std::size_t>(d.ElemNo)].SetFixForInGlobalCS(end1, end2);
     }
-    for (BeamElement& element : m_Elements)
-        element.ComputeEndForces();
+    // Then each element's end displacements and end forces, which concern
+    // that element alone.
+    RunOnCores(ElementChunks(*this), [this](int c) {
+        Matrix node1, node2;
+        node1.Resize(3, 1);
+        node2.Resize(3, 1);
+        ForChunk(*this, c, [&](int e) {
+            const int a = m_ElemNodes[static_cast<std::size_t>(2 * e)];
+            const int b = m_ElemNodes[static_cast<std::size_t>(2 * e + 1)];
+            for (int k = 0; k < 3; ++k) {
+                node1.At(k) = m_D.At(3 * a + k);
+                node2.At(k) = m_D.At(3 * b + k);
+            }
+            BeamElement& element = m_Elements[static_cast<std::size_t>(e)];
+            element.SetDisInGlobalCS(node1, node2);
+            element.ComputeEndForces();
+        });
+    });
 }
 
 namespace {
@@ -341,6 +374,25 @@ double ResultScale(const StructureModel& m, double q, const char* warning)
     return ScaleFor(q, m.m_XMax - m.m_XMin, m.m_YMax - m.m_YMin);
 }
 
+// The largest of q and the magnitudes values(element, out) gives for every
+// element, by the rule of std::max: a NaN never replaces a number, and a
+// NaN q stays. That makes the result the same in any grouping, so the
+// elements are taken in chunks on every core and the chunks' results
+// combined.
+template <typename Values>
+double LargestOverElements(const StructureModel& m, double q, Values values)
+{
+    std::vector<double> largest(static_cast<std::size_t>(ElementChunks(m)), q);
+    RunOnCores(ElementChunks(m), [&](int c) {
+        double best = q;
+        ForChunk(m, c, [&](int e) { best = values(m.m_Elements[static_cast<std::size_t>(e)], best); });
+        largest[static_cast<std::size_t>(c)] = best;
+    });
+    for (double chunk : largest)
+        q = std::max(q, chunk);
+    return q;
+}
+
 // The largest magnitude of an element-end force component (entries first
 // and first + 3 of the element-axis end forces) or of value(element, axis)
 // at an element's midpoint, over all elements.
@@ -350,11 +402,11 @@ double LargestEndOrMidpointValue(const StructureModel& m, int first, Midpoint va
     double q = 0.0;
     if (m.m_NELEM > 0)
         q = std::fabs(m.m_Elements[0].ComputeAxisResults().f[first]);
-    for (const BeamElement& element : m.m_Elements) {
+    return LargestOverElements(m, q, [first, value](const BeamElement& element, double best) {
         const BeamElement::AxisResults axis = element.ComputeAxisResults();
-        q = std::max({q, std::fabs(axis.f[first]), std::fabs(axis.f[first + 3]), std::fabs(value(element, axis))});
-    }
-    return q;
+        return std::max({best, std::fabs(axis.f[first]), std::fabs(axis.f[first + 3]),
+                         std::fabs(value(element, axis))});
+    });
 }
 
 } // namespace
@@ -365,11 +417,11 @@ void StructureModel::ComputeDispScale()
     double q = m_NPOIN > 0 ? std::fabs(m_D.At(0)) : 0.0;
     for (int i = 0; i < m_NPOIN; ++i)
         q = std::max({q, std::fabs(m_D.At(3 * i)), std::fabs(m_D.At(3 * i + 1))});
-    for (const BeamElement& element : m_Elements) {
+    q = LargestOverElements(*this, q, [](const BeamElement& element, double best) {
         double mid[2];
         element.DisplacementAt(0.5, element.ComputeAxisResults(), mid);
-        q = std::max({q, std::fabs(mid[0]), std::fabs(mid[1])});
-    }
+        return std::max({best, std::fabs(mid[0]), std::fabs(mid[1])});
+    });
     m_VisualScaleofDisp = ResultScale(*this, q, "梁系变形太小|最大线位移<1e-10");
 }
 

@@ -41,6 +41,12 @@ std::string JoinPath(const std::string& folder, const std::string& name)
 
 void WriteTextFile(const std::string& path, std::string_view content, const std::string& errorMessage)
 {
+    WriteTextFile(path, std::span<const std::string_view>(&content, 1), errorMessage);
+}
+
+void WriteTextFile(const std::string& path, std::span<const std::string_view> parts,
+                   const std::string& errorMessage)
+{
     std::string temp = path + ".XXXXXX";
     const int fd = ::mkstemp(temp.data());
     if (fd < 0)
@@ -50,7 +56,9 @@ void WriteTextFile(const std::string& path, std::string_view content, const std:
     ::umask(mask);
     ::fchmod(fd, 0666 & ~mask);
 
-    const bool written = WriteAll(fd, content);
+    bool written = true;
+    for (std::string_view part : parts)
+        written = written && WriteAll(fd, part);
     const bool closed = ::close(fd) == 0;
     if (!written || !closed || std::rename(temp.c_str(), path.c_str()) != 0) {
         ::unlink(temp.c_str());

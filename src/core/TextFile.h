@@ -1,5 +1,6 @@
 #pragma once
 
+#include <span>
 #include <string>
 #include <string_view>
 
@@ -9,6 +10,9 @@
 // a full disk or an interrupted run never leaves a truncated file behind.
 // On any failure throws FatalError(errorMessage, 1).
 void WriteTextFile(const std::string& path, std::string_view content, const std::string& errorMessage);
+// The same with the content in parts, written one after another.
+void WriteTextFile(const std::string& path, std::span<const std::string_view> parts,
+                   const std::string& errorMessage);
 
 // Joins a folder (empty: the current directory) and a file name.
 std::string JoinPath(const std::string& folder, const std::string& name);

@@ -3,163 +3,206 @@
 #include "core/NumberFormat.h"
 #include "core/TextFile.h"
 #include "reports/NodalReactions.h"
+#include "reports/TextChunks.h"
 
+#include <charconv>
 #include <cstddef>
+#include <cstring>
 #include <string>
+#include <string_view>
+#include <vector>
 
 // The five result files share one layout: every label and number
 // right-aligned in a field of 15 characters, a row starting with its node
 // number in 14 characters followed by ":", and "\n" after every line. Each
 // file is built whole in memory and written once, so a failed write never
-// leaves half a file behind.
+// leaves half a file behind. The member files of a large frame are built in
+// chunks of members on every core and joined in member order.
 
 namespace {
 
 constexpr int kFieldWidth = 15;
 constexpr int kRowLabelWidth = 14;
 
-// Rough upper bounds of the text per line, to build each file without
-// reallocating.
-constexpr std::size_t kRowChars = 64;
-constexpr std::size_t kLongLineChars = 128;
+// The most characters one row or one member block can take (a row is at
+// most 14 + 1 + 3 * 15 + 1; a number never needs more than 13 characters,
+// a row label more than 11), and what they usually take.
+constexpr std::size_t kMaxRowChars = 64;
+constexpr std::size_t kMaxBlockChars = 1024;
 
-void AppendHeader(std::string& out, const char* c1, const char* c2, const char* c3)
+char* Put(char* p, std::string_view text)
 {
-    AppendField(out, "Node", kFieldWidth);
-    AppendField(out, c1, kFieldWidth);
-    AppendField(out, c2, kFieldWidth);
-    AppendField(out, c3, kFieldWidth);
-    out += '\n';
+    std::memcpy(p, text.data(), text.size());
+    return p + text.size();
 }
 
-void AppendRow(std::string& out, long long label, double v1, double v2, double v3)
+// text right-aligned in width (setw semantics: a longer text is written
+// whole).
+char* PutField(char* p, std::string_view text, int width)
 {
-    AppendIntField(out, label, kRowLabelWidth);
-    out += ':';
-    AppendNumberField(out, v1, kFieldWidth);
-    AppendNumberField(out, v2, kFieldWidth);
-    AppendNumberField(out, v3, kFieldWidth);
-    out += '\n';
+    for (int pad = width - static_cast<int>(text.size()); pad > 0; --pad)
+        *p++ = ' ';
+    return Put(p, text);
+}
+
+// A number right-aligned in a field of 15, which it always fits.
+char* PutNumber(char* p, double value)
+{
+    static_assert(kFieldWidth == 15 && kNumberBufferSize >= 16);
+    // Fifteen spaces and then the number: its last fifteen characters are
+    // the field.
+    char text[kFieldWidth + kNumberBufferSize];
+    std::memset(text, ' ', kFieldWidth);
+    const int length = FormatNumberTo(text + kFieldWidth, value);
+    std::memcpy(p, text + length, kFieldWidth);
+    return p + kFieldWidth;
+}
+
+char* PutInteger(char* p, long long value, int width)
+{
+    char text[24];
+    const auto result = std::to_chars(text, text + sizeof text, value);
+    return PutField(p, std::string_view(text, static_cast<std::size_t>(result.ptr - text)), width);
+}
+
+constexpr std::string_view kDisplacementHeader = "           Node             dx             dy             rz\n";
+constexpr std::string_view kForceHeader = "           Node             Fx             Fy             Mz\n";
+
+char* PutRow(char* p, long long label, const double* values)
+{
+    p = PutInteger(p, label, kRowLabelWidth);
+    *p++ = ':';
+    p = PutNumber(p, values[0]);
+    p = PutNumber(p, values[1]);
+    p = PutNumber(p, values[2]);
+    *p++ = '\n';
+    return p;
 }
 
 // Label, value, ", x = ", position: a summary line under a member.
-void AppendSummary(std::string& out, const char* label, double value, double position)
+char* PutSummary(char* p, std::string_view label, double value, double position)
 {
-    AppendField(out, label, kFieldWidth);
-    AppendNumberField(out, value, kFieldWidth);
-    AppendField(out, ", x = ", kFieldWidth);
-    AppendNumberField(out, position, kFieldWidth);
-    out += '\n';
+    p = PutField(p, label, kFieldWidth);
+    p = PutNumber(p, value);
+    p = Put(p, "         , x = ");
+    p = PutNumber(p, position);
+    *p++ = '\n';
+    return p;
 }
 
-void AppendElementTitle(std::string& out, int e)
+char* PutElementTitle(char* p, int e)
 {
-    out += "Element ";
-    AppendIntField(out, e, 0);
-    out += '\n';
-}
-
-std::size_t Count(int n)
-{
-    return n > 0 ? static_cast<std::size_t>(n) : 0;
+    p = Put(p, "Element ");
+    p = PutInteger(p, e, 0);
+    *p++ = '\n';
+    return p;
 }
 
 const char* const kNodalFileError = "file write error!";
+
+// Builds the text of items 0 .. count - 1 (put(p, i) writes item i at p,
+// at most maxChars characters, and returns the end) after head, and
+// writes the file.
+template <typename PutItem>
+void WriteItems(const std::string& path, const std::string& error, std::string_view head, int count,
+                std::size_t maxChars, PutItem put)
+{
+    const std::vector<TextBuffer> chunks = BuildChunks(count > 0 ? count : 0, maxChars, put);
+    std::vector<std::string_view> parts;
+    parts.reserve(chunks.size() + 1);
+    parts.push_back(head);
+    for (const TextBuffer& chunk : chunks)
+        parts.push_back(chunk.View());
+    WriteTextFile(path, parts, error);
+}
 
 } // namespace
 
 void StructureModel::OutputNodalDisplacement() const
 {
-    std::string text;
-    text.reserve((Count(m_NPOIN) + 1) * kRowChars);
-    AppendHeader(text, "dx", "dy", "rz");
     const int perNode = m_DOFPerNode;
-    for (int i = 0; i < m_NPOIN; ++i) {
-        AppendIntField(text, i, kRowLabelWidth);
-        text += ':';
-        for (int j = 0; j < perNode; ++j)
-            AppendNumberField(text, m_D.At(perNode * i + j), kFieldWidth);
-        text += '\n';
-    }
-    WriteTextFile(OutputPath("Nodal_Displacement.txt"), text, kNodalFileError);
+    const double* d = m_D.Data();
+    WriteItems(OutputPath("Nodal_Displacement.txt"), kNodalFileError, kDisplacementHeader, m_NPOIN,
+               kRowLabelWidth + 2 + static_cast<std::size_t>(perNode > 0 ? perNode : 0) * kFieldWidth,
+               [&](char* p, int i) {
+                   p = PutInteger(p, i, kRowLabelWidth);
+                   *p++ = ':';
+                   for (int j = 0; j < perNode; ++j)
+                       p = PutNumber(p, d[perNode * i + j]);
+                   *p++ = '\n';
+                   return p;
+               });
 }
 
 void StructureModel::OutputNodalReaction() const
 {
     const std::vector<NodalReaction> reactions = ComputeNodalReactions(*this);
-    std::string text;
-    text.reserve((reactions.size() + 1) * kRowChars);
-    AppendHeader(text, "Fx", "Fy", "Mz");
-    for (const NodalReaction& r : reactions)
-        AppendRow(text, r.NodeNo, r.Fx, r.Fy, r.Mz);
-    WriteTextFile(OutputPath("Nodal_Reaction.txt"), text, kNodalFileError);
+    WriteItems(OutputPath("Nodal_Reaction.txt"), kNodalFileError, kForceHeader, static_cast<int>(reactions.size()),
+               kMaxRowChars, [&](char* p, int k) {
+                   const NodalReaction& r = reactions[static_cast<std::size_t>(k)];
+                   const double values[3] = {r.Fx, r.Fy, r.Mz};
+                   return PutRow(p, r.NodeNo, values);
+               });
 }
 
 void StructureModel::OutputMForInGlobalCS() const
 {
-    std::string text;
-    text.reserve(kRowChars + Count(m_NELEM) * 5 * kRowChars);
-    text += "Member forces in the global coordinate system\n";
-    for (int e = 0; e < m_NELEM; ++e) {
-        const BeamElement& element = m_Elements[static_cast<std::size_t>(e)];
-        const Matrix& f = element.m_ForInGlobalCS;
-        AppendElementTitle(text, e);
-        AppendHeader(text, "Fx", "Fy", "Mz");
-        AppendRow(text, element.m_Node1.No, f.At(0), f.At(1), f.At(2));
-        AppendRow(text, element.m_Node2.No, f.At(3), f.At(4), f.At(5));
-        text += '\n';
-    }
-    WriteTextFile(OutputPath("MForInGlobalCS.txt"), text,
-                  "The file which record the member forces in the global coordinate system , write error!");
+    WriteItems(OutputPath("MForInGlobalCS.txt"),
+               "The file which record the member forces in the global coordinate system , write error!",
+               "Member forces in the global coordinate system\n", m_NELEM, kMaxBlockChars, [&](char* p, int e) {
+                   const BeamElement& element = m_Elements[static_cast<std::size_t>(e)];
+                   const double* f = element.m_ForInGlobalCS.Data();
+                   p = PutElementTitle(p, e);
+                   p = Put(p, kForceHeader);
+                   p = PutRow(p, element.m_Node1.No, f);
+                   p = PutRow(p, element.m_Node2.No, f + 3);
+                   *p++ = '\n';
+                   return p;
+               });
 }
 
 void StructureModel::OutputMForInElemCS() const
 {
-    std::string text;
-    text.reserve(kRowChars + Count(m_NELEM) * (6 * kRowChars + kLongLineChars));
-    text += "Member forces in the element coordinate system\n";
-    for (int e = 0; e < m_NELEM; ++e) {
-        const BeamElement& element = m_Elements[static_cast<std::size_t>(e)];
-        // The same values as ForInElemCS(), without a matrix per element.
-        const BeamElement::AxisResults axis = element.ComputeAxisResults();
-        const double* f = axis.f;
-        AppendElementTitle(text, e);
-        AppendHeader(text, "Fx", "Fy", "Mz");
-        AppendRow(text, element.m_Node1.No, f[0], f[1], f[2]);
-        AppendRow(text, element.m_Node2.No, f[3], f[4], f[5]);
-        AppendField(text, " ", 3);
-        text += "The maximum absolute value of bending moment and shearing force, and corresponding location in "
-                "the local coordinate system\n";
-        double value = 0, x = 0;
-        element.AbsMaxMoment(value, x);
-        AppendSummary(text, "ABSmax(M) = ", value, x);
-        element.AbsMaxShear(value, x);
-        AppendSummary(text, "ABSmax(N) = ", value, x);
-        text += '\n';
-    }
-    WriteTextFile(OutputPath("MForInElemCS.txt"), text,
-                  "The file which record the member forces in the element coordinate system , write error!");
+    WriteItems(OutputPath("MForInElemCS.txt"),
+               "The file which record the member forces in the element coordinate system , write error!",
+               "Member forces in the element coordinate system\n", m_NELEM, kMaxBlockChars, [&](char* p, int e) {
+                   const BeamElement& element = m_Elements[static_cast<std::size_t>(e)];
+                   // The same values as ForInElemCS(), without a matrix per
+                   // element, and shared with the sampling.
+                   const BeamElement::AxisResults axis = element.ComputeAxisResults();
+                   p = PutElementTitle(p, e);
+                   p = Put(p, kForceHeader);
+                   p = PutRow(p, element.m_Node1.No, axis.f);
+                   p = PutRow(p, element.m_Node2.No, axis.f + 3);
+                   p = Put(p, "   The maximum absolute value of bending moment and shearing force, and corresponding "
+                              "location in the local coordinate system\n");
+                   double value = 0, x = 0;
+                   element.AbsMaxMoment(axis, value, x);
+                   p = PutSummary(p, "ABSmax(M) = ", value, x);
+                   element.AbsMaxShear(axis, value, x);
+                   p = PutSummary(p, "ABSmax(N) = ", value, x);
+                   *p++ = '\n';
+                   return p;
+               });
 }
 
 void StructureModel::OutputMDisInGlobalCS() const
 {
-    std::string text;
-    text.reserve(kRowChars + Count(m_NELEM) * (5 * kRowChars + kLongLineChars));
-    text += "Member displacements in the global coordinate system\n";
-    for (int e = 0; e < m_NELEM; ++e) {
-        const BeamElement& element = m_Elements[static_cast<std::size_t>(e)];
-        const Matrix& d = element.m_DisInGlobalCS;
-        AppendElementTitle(text, e);
-        AppendHeader(text, "dx", "dy", "rz");
-        AppendRow(text, element.m_Node1.No, d.At(0), d.At(1), d.At(2));
-        AppendRow(text, element.m_Node2.No, d.At(3), d.At(4), d.At(5));
-        AppendField(text, " ", 8);
-        text += "The maximum displacement and its location in the local coordinate system\n";
-        double value = 0, x = 0;
-        element.MaxDisplacement(value, x);
-        AppendSummary(text, "Dmax = ", value, x);
-        text += '\n';
-    }
-    WriteTextFile(OutputPath("MDisInGlobalCS.txt"), text,
-                  "The file which record the member displacements in the global coordinate system , write error!");
+    WriteItems(OutputPath("MDisInGlobalCS.txt"),
+               "The file which record the member displacements in the global coordinate system , write error!",
+               "Member displacements in the global coordinate system\n", m_NELEM, kMaxBlockChars,
+               [&](char* p, int e) {
+                   const BeamElement& element = m_Elements[static_cast<std::size_t>(e)];
+                   const double* d = element.m_DisInGlobalCS.Data();
+                   p = PutElementTitle(p, e);
+                   p = Put(p, kDisplacementHeader);
+                   p = PutRow(p, element.m_Node1.No, d);
+                   p = PutRow(p, element.m_Node2.No, d + 3);
+                   p = Put(p, "        The maximum displacement and its location in the local coordinate system\n");
+                   double value = 0, x = 0;
+                   element.MaxDisplacement(value, x);
+                   p = PutSummary(p, "Dmax = ", value, x);
+                   *p++ = '\n';
+                   return p;
+               });
 }
