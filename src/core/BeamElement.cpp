@@ -1,23 +1,23 @@
 #include "core/BeamElement.h"
 
-#include <algorithm>
 #include <cmath>
+#include <initializer_list>
 
 namespace {
 
 // One entry of a product with the rule of Matrix::operator*: the sum, in
 // order, of a[k * strideA] * b[k * strideB] over the pairs whose factors
 // both count. The element matrices are mostly zeros, always in the same
-// places, so the test for an exact zero in a is a branch that predicts
-// well and spares the rest.
+// places, so the tests for exact zeros (which never count) are branches
+// that predict well and spare the rest.
 double CountedDot(const double* a, int strideA, const double* b, int strideB, int n)
 {
     double sum = 0.0;
     for (int k = 0; k < n; ++k) {
         const double x = a[k * strideA];
-        if (x == 0)
-            continue;
         const double y = b[k * strideB];
+        if (x == 0 || y == 0)
+            continue;
         if (ProductCounts(x, y))
             sum += x * y;
     }
@@ -30,6 +30,12 @@ void TransposedTimes(const Matrix& m, const Matrix& v, double result[6])
 {
     for (int i = 0; i < 6; ++i)
         result[i] = CountedDot(m.Data() + i, 6, v.Data(), 1, 6);
+}
+
+// One factor's half of ProductCounts, without branches.
+bool Counts(double x)
+{
+    return std::fabs(x) > kProductZero;
 }
 
 bool IsSixBySix(const Matrix& m)
@@ -96,8 +102,14 @@ void BeamElement::ComputeStiffnessInto(Matrix& global)
     const double k4 = I * 4 * (E / L);
     const double k2 = (I + I) * (E / L);
 
-    double k[36] = {};
-    auto set = [&k](int i, int j, double v) { k[i * 6 + j] = v; };
+    // k and t are built in the element's own matrices.
+    for (Matrix* m : {&m_KInElemCS, &m_T, &global})
+        if (!IsSixBySix(*m))
+            m->Resize(6, 6);
+    double* k = m_KInElemCS.Data();
+    for (int i = 0; i < 36; ++i)
+        k[i] = 0;
+    auto set = [k](int i, int j, double v) { k[i * 6 + j] = v; };
     set(0, 0, ea);
     set(0, 3, -ea);
     set(1, 1, k12);
@@ -117,7 +129,9 @@ void BeamElement::ComputeStiffnessInto(Matrix& global)
 
     const double c = (m_Node2.x - m_Node1.x) / L;
     const double s = (m_Node2.y - m_Node1.y) / L;
-    double t[36] = {};
+    double* t = m_T.Data();
+    for (int i = 0; i < 36; ++i)
+        t[i] = 0;
     t[0] = c;
     t[1] = -s;
     t[6] = s;
@@ -129,27 +143,42 @@ void BeamElement::ComputeStiffnessInto(Matrix& global)
     t[28] = c;
     t[35] = 1;
 
-    // (t * k) * (t transposed), entry by entry in the order of the Matrix
-    // product, without temporaries: elements are initialised by the
-    // hundred thousand.
-    double tk[36];
-    for (int i = 0; i < 6; ++i)
-        for (int j = 0; j < 6; ++j)
-            tk[i * 6 + j] = CountedDot(t + i * 6, 1, k + j, 6, 6);
-    // Column j of t transposed is row j of t.
-    auto assign = [](Matrix& m, const double* values) {
-        if (!IsSixBySix(m))
-            m.Resize(6, 6);
-        std::copy(values, values + 36, m.m_Data.begin());
+    // (t * k) * (t transposed) by the rule of the Matrix product, without
+    // temporaries: elements are initialised by the hundred thousand. Row i
+    // of t has its non-zero entries only in i's own block of three, at most
+    // two of them, so every entry of either product is a sum of at most two
+    // terms, taken in the order of the full sum; all the others have an
+    // exact zero factor and never count.
+    // A term that does not count adds +0.0 instead of being left out, which
+    // is the same (the sum starts at +0.0, so it is never -0.0, and adding
+    // +0.0 to anything else changes nothing) and needs no branch.
+    auto term = [](double x, double y) { return Counts(x) & Counts(y) ? x * y : 0.0; };
+    auto one = [&term](double x, double y) { return 0.0 + term(x, y); };
+    auto two = [&term](double x1, double y1, double x2, double y2) {
+        double sum = 0.0;
+        sum += term(x1, y1);
+        sum += term(x2, y2);
+        return sum;
     };
-    assign(m_KInElemCS, k);
-    assign(m_T, t);
-    if (!IsSixBySix(global))
-        global.Resize(6, 6);
+    double tk[36];
+    for (int block = 0; block < 6; block += 3) {
+        for (int j = 0; j < 6; ++j) {
+            const double k0 = k[(block + 0) * 6 + j], k1 = k[(block + 1) * 6 + j], k2 = k[(block + 2) * 6 + j];
+            tk[(block + 0) * 6 + j] = two(c, k0, -s, k1);
+            tk[(block + 1) * 6 + j] = two(s, k0, c, k1);
+            tk[(block + 2) * 6 + j] = one(1.0, k2);
+        }
+    }
+    // Column j of t transposed is row j of t.
     double* g = global.Data();
-    for (int i = 0; i < 6; ++i)
-        for (int j = 0; j < 6; ++j)
-            g[i * 6 + j] = CountedDot(tk + i * 6, 1, t + j * 6, 1, 6);
+    for (int i = 0; i < 6; ++i) {
+        const double* row = tk + i * 6;
+        for (int block = 0; block < 6; block += 3) {
+            g[i * 6 + block + 0] = two(row[block], c, row[block + 1], -s);
+            g[i * 6 + block + 1] = two(row[block], s, row[block + 1], c);
+            g[i * 6 + block + 2] = one(row[block + 2], 1.0);
+        }
+    }
 }
 
 void BeamElement::SetDistributedLoad(double q1, double q2)

@@ -1,3 +1,4 @@
+#include "core/Cores.h"
 #include "core/FatalError.h"
 #include "core/NumberFormat.h"
 #include "core/StructureModel.h"
@@ -11,9 +12,11 @@
 #include <cstdio>
 #include <algorithm>
 #include <cstring>
+#include <initializer_list>
 #include <optional>
 #include <string>
 #include <string_view>
+#include <vector>
 
 namespace {
 
@@ -327,7 +330,9 @@ void Reader::ReadElements()
         Expect(":", "after the element number");
         int nodes[2];
         for (int& n : nodes) {
-            n = NodeIndex(ReadInt("element node"), ("element " + std::to_string(e)).c_str());
+            n = ReadInt("element node");
+            if (n < 0 || n >= m.m_NPOIN)
+                NodeIndex(n, ("element " + std::to_string(e)).c_str());
             Expect(",", "after an element node");
         }
         const int prop = ReadInt("property index");
@@ -520,27 +525,44 @@ void Reader::Run()
     ReadNodes();
     ReadElements();
 
-    // Every element's matrices are given their final sizes before the
-    // copies are made, so that Init fills them in place and each element's
-    // numbers lie together in memory, in element order: the result files
-    // visit them by the hundred thousand.
+    // The elements are made and initialised on every core, in chunks: each
+    // one's matrices depend on its nodes and property alone, and allocating
+    // and filling the few hundred megabytes a large frame's elements take is
+    // much of the reading. So the copies start with empty matrices, and each
+    // element then gets, from the core that initialises it, what the
+    // constructor would have given it (ResetResults) before its Init. The
+    // first element (in file order) that cannot be computed with is
+    // reported, however the chunks ran.
     BeamElement blank;
-    blank.m_KInGlobalCS.Resize(6, 6);
-    blank.m_KInElemCS.Resize(6, 6);
-    blank.m_T.Resize(6, 6);
+    for (Matrix* matrix : {&blank.m_KInGlobalCS, &blank.m_KInElemCS, &blank.m_T, &blank.m_DisInGlobalCS,
+                           &blank.m_ForInGlobalCS, &blank.m_KDisInGlobalCS, &blank.m_FixForInGlobalCS})
+        matrix->Resize(0, 0);
     m.m_Elements.assign(static_cast<std::size_t>(m.m_NELEM), blank);
-    for (int e = 0; e < m.m_NELEM; ++e) {
-        const std::size_t ue = static_cast<std::size_t>(e);
-        BeamElement& element = m.m_Elements[ue];
-        element.Init(e, m.m_Nodes[static_cast<std::size_t>(m.m_ElemNodes[2 * ue])],
-                     m.m_Nodes[static_cast<std::size_t>(m.m_ElemNodes[2 * ue + 1])],
-                     m.m_Properties[static_cast<std::size_t>(m.m_ElemProp[ue])]);
-        // Finite inputs can still overflow (a huge modulus over a tiny length).
-        if (!AllFinite(element.m_KInGlobalCS))
+    constexpr int kChunk = 4096;
+    const int chunks = (m.m_NELEM + kChunk - 1) / kChunk;
+    std::vector<int> firstTooLarge(static_cast<std::size_t>(chunks), m.m_NELEM);
+    RunOnCores(chunks, [&m, &firstTooLarge](int c) {
+        const int end = std::min(m.m_NELEM, (c + 1) * kChunk);
+        for (int e = c * kChunk; e < end; ++e) {
+            const std::size_t ue = static_cast<std::size_t>(e);
+            BeamElement& element = m.m_Elements[ue];
+            element.ResetResults();
+            element.Init(e, m.m_Nodes[static_cast<std::size_t>(m.m_ElemNodes[2 * ue])],
+                         m.m_Nodes[static_cast<std::size_t>(m.m_ElemNodes[2 * ue + 1])],
+                         m.m_Properties[static_cast<std::size_t>(m.m_ElemProp[ue])]);
+            // Finite inputs can still overflow (a huge modulus over a tiny
+            // length).
+            if (!AllFinite(element.m_KInGlobalCS)) {
+                firstTooLarge[static_cast<std::size_t>(c)] = e;
+                break;
+            }
+        }
+    });
+    for (const int e : firstTooLarge)
+        if (e < m.m_NELEM)
             throw FatalError(std::string(kReadError) + "\nthe stiffness of element " + std::to_string(e) +
                                  " is too large to compute with (check E, A, I and the length)",
                              1);
-    }
 
     ReadSupports();
     ReadForces();
@@ -567,6 +589,14 @@ std::string ReadWholeFile(const char* fileName)
     if (!file)
         throw FatalError(std::string(kReadError) + "\ncannot open " + fileName + ": " + std::strerror(errno), 1);
     std::string text;
+    // One allocation for a file of known size; the loop below still reads
+    // until the end, whatever the size turns out to be.
+    if (std::fseek(file, 0, SEEK_END) == 0) {
+        const long size = std::ftell(file);
+        if (size > 0 && size <= kMaxFileBytes)
+            text.reserve(static_cast<std::size_t>(size) + 1);
+        std::rewind(file);
+    }
     char buffer[1 << 16];
     bool failed = false;
     for (;;) {
@@ -606,12 +636,15 @@ void WritePointFile(const StructureModel& m)
 void WriteMeFile(const StructureModel& m)
 {
     std::string text;
-    text.reserve(static_cast<std::size_t>(m.m_NELEM) * 16 + 16);
+    text.reserve(static_cast<std::size_t>(m.m_NELEM) * 24 + 16);
     text += std::to_string(m.m_NELEM);
     text += " 2\n";
+    char number[16];
     for (int e = 0; e < m.m_NELEM; ++e) {
         for (int j = 0; j < 2; ++j) {
-            text += std::to_string(m.m_ElemNodes[static_cast<std::size_t>(2 * e + j)]);
+            const int node = m.m_ElemNodes[static_cast<std::size_t>(2 * e + j)];
+            const char* end = std::to_chars(number, number + sizeof number, node).ptr;
+            text.append(number, static_cast<std::size_t>(end - number));
             text += ' ';
         }
         text += '\n';

@@ -29,29 +29,27 @@ void DistributedLoad::ComputeEquivalentForces()
     const double V2 = L * (0.15 * q1 + 0.35 * q2);
     const double M2 = -(q1 * L * L / 30 + q2 * L * L / 20);
 
-    Matrix t;
-    t.Resize(3, 3);
-    t.At(0) = c;
-    t.At(1) = -s;
-    t.At(3) = s;
-    t.At(4) = c;
-    t.At(8) = 1;
-    Matrix local;
-    local.Resize(3, 1);
-
-    local.At(1) = V1;
-    local.At(2) = M1;
-    Matrix global = t * local;
-    EquForce1.Fx = global.At(0);
-    EquForce1.Fy = global.At(1);
-    EquForce1.Mz = global.At(2);
-
-    local.At(1) = V2;
-    local.At(2) = M2;
-    global = t * local;
-    EquForce2.Fx = global.At(0);
-    EquForce2.Fy = global.At(1);
-    EquForce2.Mz = global.At(2);
+    // Turned into global axes as the product of the rotation (rows (c, -s,
+    // 0), (s, c, 0), (0, 0, 1)) with the local vector (0, V, M), by the
+    // rule of Matrix::operator*: only pairs of factors that both count
+    // contribute, in order, to a sum starting at 0.
+    const double t[9] = {c, -s, 0, s, c, 0, 0, 0, 1};
+    auto rotate = [&t](double V, double M, force_2d& out) {
+        const double local[3] = {0, V, M};
+        double global[3];
+        for (int i = 0; i < 3; ++i) {
+            double sum = 0.0;
+            for (int k = 0; k < 3; ++k)
+                if (ProductCounts(t[3 * i + k], local[k]))
+                    sum += t[3 * i + k] * local[k];
+            global[i] = sum;
+        }
+        out.Fx = global[0];
+        out.Fy = global[1];
+        out.Mz = global[2];
+    };
+    rotate(V1, M1, EquForce1);
+    rotate(V2, M2, EquForce2);
 }
 
 void PrescribedDisplacement::Init(const struct Node& node, double dx, double dy, double rz, bool hasDx, bool hasDy,
