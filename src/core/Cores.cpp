@@ -12,7 +12,9 @@ namespace {
 
 std::atomic<int> g_CoreLimit{0};
 
-int ThreadCount()
+} // namespace
+
+int CoreThreadCount()
 {
     if (const int limit = g_CoreLimit.load(); limit > 0)
         return limit;
@@ -22,8 +24,6 @@ int ThreadCount()
     return static_cast<int>(std::clamp(std::thread::hardware_concurrency(), 1u, kMaxThreads));
 }
 
-} // namespace
-
 int SetCoreLimit(int threads)
 {
     return g_CoreLimit.exchange(threads > 0 ? threads : 0);
@@ -31,7 +31,7 @@ int SetCoreLimit(int threads)
 
 void RunOnCores(int count, const std::function<void(int)>& work)
 {
-    const int threads = std::min(ThreadCount(), count);
+    const int threads = std::min(CoreThreadCount(), count);
     if (threads <= 1) {
         for (int i = 0; i < count; ++i)
             work(i);

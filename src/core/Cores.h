@@ -9,7 +9,11 @@
 // here, after the others have finished.
 void RunOnCores(int count, const std::function<void(int)>& work);
 
-// Limits RunOnCores to that many threads from now on (0: as many as there
+// How many threads RunOnCores uses (at least 1), for work that spreads
+// itself over the cores in its own way.
+int CoreThreadCount();
+
+// Limits RunOnCores (and CoreThreadCount) to that many threads from now on (0: as many as there
 // are cores, up to a few); returns the limit it replaces. Results never
 // depend on it; it is there to show that they do not.
 int SetCoreLimit(int threads);

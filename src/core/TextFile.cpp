@@ -5,6 +5,10 @@
 #include <cerrno>
 #include <cstdio>
 #include <cstdlib>
+#include <string>
+#include <utility>
+#include <system_error>
+#include <thread>
 #include <fcntl.h>
 #include <sys/stat.h>
 #include <unistd.h>
@@ -28,7 +32,89 @@ bool WriteAll(int fd, std::string_view content)
     return true;
 }
 
+// Closes the file and renames it over the target; on failure removes it.
+bool PutInPlace(int fd, const std::string& temp, const std::string& path)
+{
+    const bool closed = ::close(fd) == 0;
+    if (!closed || std::rename(temp.c_str(), path.c_str()) != 0) {
+        ::unlink(temp.c_str());
+        return false;
+    }
+    return true;
+}
+
+thread_local DeferredCommits* t_Deferred = nullptr;
+
 } // namespace
+
+// A committed file waiting to be put in place: the rename starts only once
+// the next file has been created, because renaming over a file keeps the
+// folder locked while the new data goes to the disk.
+struct DeferredCommits::Pending {
+    Pending(int file, std::string tempPath, std::string targetPath, std::string message)
+        : fd(file), temp(std::move(tempPath)), path(std::move(targetPath)), error(std::move(message))
+    {
+    }
+
+    int fd;
+    std::string temp;
+    std::string path;
+    std::string error;
+    std::thread worker;
+    bool started = false;
+    bool failed = false;
+
+    void Start()
+    {
+        if (started)
+            return;
+        started = true;
+        try {
+            worker = std::thread([this] { failed = !PutInPlace(fd, temp, path); });
+        } catch (const std::system_error&) {
+            failed = !PutInPlace(fd, temp, path); // no thread to be had: here and now
+        }
+    }
+};
+
+DeferredCommits::DeferredCommits() : m_Outer(t_Deferred), m_Pending(nullptr)
+{
+    t_Deferred = this;
+}
+
+DeferredCommits::~DeferredCommits()
+{
+    PendingFailed();
+    t_Deferred = m_Outer;
+}
+
+void DeferredCommits::StartPending()
+{
+    if (m_Pending)
+        m_Pending->Start();
+}
+
+bool DeferredCommits::PendingFailed()
+{
+    if (m_Pending) {
+        m_Pending->Start();
+        if (m_Pending->worker.joinable())
+            m_Pending->worker.join();
+        if (m_Pending->failed && !m_Failed) {
+            m_Failed = true;
+            m_Error = m_Pending->error;
+        }
+        delete m_Pending;
+        m_Pending = nullptr;
+    }
+    return m_Failed;
+}
+
+void DeferredCommits::Finish()
+{
+    if (PendingFailed())
+        throw FatalError(m_Error, 1);
+}
 
 std::string JoinPath(const std::string& folder, const std::string& name)
 {
@@ -41,27 +127,65 @@ std::string JoinPath(const std::string& folder, const std::string& name)
 
 void WriteTextFile(const std::string& path, std::string_view content, const std::string& errorMessage)
 {
-    WriteTextFile(path, std::span<const std::string_view>(&content, 1), errorMessage);
+    TextFileWriter file(path, errorMessage);
+    file.Write(content);
+    file.Commit();
 }
 
-void WriteTextFile(const std::string& path, std::span<const std::string_view> parts,
-                   const std::string& errorMessage)
+TextFileWriter::TextFileWriter(const std::string& path, const std::string& errorMessage)
+    : m_Path(path), m_Temp(path + ".XXXXXX"), m_Error(errorMessage), m_Fd(::mkstemp(m_Temp.data()))
 {
-    std::string temp = path + ".XXXXXX";
-    const int fd = ::mkstemp(temp.data());
-    if (fd < 0)
-        throw FatalError(errorMessage, 1);
+    DeferredCommits* deferred = t_Deferred;
+    if (m_Fd < 0) {
+        // A file committed before this one that failed is reported first.
+        if (deferred && deferred->PendingFailed())
+            throw FatalError(deferred->m_Error, 1);
+        throw FatalError(m_Error, 1);
+    }
+    // Now that this file exists, the one before it can be put in place
+    // while this one is written.
+    if (deferred)
+        deferred->StartPending();
     // mkstemp creates the file 0600; a result file is an ordinary document.
     const mode_t mask = ::umask(0);
     ::umask(mask);
-    ::fchmod(fd, 0666 & ~mask);
+    ::fchmod(m_Fd, 0666 & ~mask);
+}
 
-    bool written = true;
-    for (std::string_view part : parts)
-        written = written && WriteAll(fd, part);
-    const bool closed = ::close(fd) == 0;
-    if (!written || !closed || std::rename(temp.c_str(), path.c_str()) != 0) {
-        ::unlink(temp.c_str());
-        throw FatalError(errorMessage, 1);
+TextFileWriter::~TextFileWriter()
+{
+    if (m_Fd >= 0) {
+        ::close(m_Fd);
+        ::unlink(m_Temp.c_str());
     }
+}
+
+void TextFileWriter::Write(std::string_view text)
+{
+    m_Failed = m_Failed || !WriteAll(m_Fd, text);
+}
+
+void TextFileWriter::Commit()
+{
+    const int fd = m_Fd;
+    m_Fd = -1;
+    DeferredCommits* deferred = t_Deferred;
+    if (!deferred) {
+        if (m_Failed) {
+            ::close(fd);
+            ::unlink(m_Temp.c_str());
+            throw FatalError(m_Error, 1);
+        }
+        if (!PutInPlace(fd, m_Temp, m_Path))
+            throw FatalError(m_Error, 1);
+        return;
+    }
+    // The file committed before this one goes first; if it failed, this one
+    // must not take its place either.
+    if (deferred->PendingFailed() || m_Failed) {
+        ::close(fd);
+        ::unlink(m_Temp.c_str());
+        throw FatalError(deferred->m_Failed ? deferred->m_Error : m_Error, 1);
+    }
+    deferred->m_Pending = new DeferredCommits::Pending(fd, m_Temp, m_Path, m_Error);
 }

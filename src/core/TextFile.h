@@ -1,6 +1,5 @@
 #pragma once
 
-#include <span>
 #include <string>
 #include <string_view>
 
@@ -10,9 +9,64 @@
 // a full disk or an interrupted run never leaves a truncated file behind.
 // On any failure throws FatalError(errorMessage, 1).
 void WriteTextFile(const std::string& path, std::string_view content, const std::string& errorMessage);
-// The same with the content in parts, written one after another.
-void WriteTextFile(const std::string& path, std::span<const std::string_view> parts,
-                   const std::string& errorMessage);
+
+// The same for a text written piece by piece: the temporary file is created
+// at construction (FatalError if it cannot be), Commit puts it in place (or
+// throws FatalError and leaves the target as it was), and a writer that is
+// never committed removes its temporary file.
+class TextFileWriter {
+public:
+    TextFileWriter(const std::string& path, const std::string& errorMessage);
+    ~TextFileWriter();
+    TextFileWriter(const TextFileWriter&) = delete;
+    TextFileWriter& operator=(const TextFileWriter&) = delete;
+
+    // Appends text; a failure is remembered and reported by Commit.
+    void Write(std::string_view text);
+    void Commit();
+
+private:
+    std::string m_Path;
+    std::string m_Temp;
+    std::string m_Error;
+    int m_Fd;
+    bool m_Failed = false;
+};
+
+// While one of these exists on a thread, TextFileWriter::Commit on that
+// thread returns at once, and its file is put in place in the background
+// while the next file is written (on ext4, replacing a file first pushes
+// the new one's data to the disk, which takes a while). The files are
+// still put in place in the order they were committed, and a failure is
+// still reported, as the same FatalError, before anything later can take
+// effect: by the next Commit (whose own file is then dropped), by a
+// TextFileWriter that cannot create its file, or by Finish. The destructor
+// puts the last file in place without reporting.
+class DeferredCommits {
+public:
+    DeferredCommits();
+    ~DeferredCommits();
+    DeferredCommits(const DeferredCommits&) = delete;
+    DeferredCommits& operator=(const DeferredCommits&) = delete;
+
+    // Waits until every committed file is in place; throws the FatalError
+    // of one that could not be.
+    void Finish();
+
+private:
+    friend class TextFileWriter;
+    // Starts putting the committed file in place.
+    void StartPending();
+    // Waits until the committed file is in place; true when that (or an
+    // earlier one) failed, with its message in m_Error.
+    bool PendingFailed();
+
+    DeferredCommits* m_Outer;
+    struct Pending;
+    Pending* m_Pending;
+    bool m_Failed = false;
+    std::string m_Error;
+};
 
 // Joins a folder (empty: the current directory) and a file name.
 std::string JoinPath(const std::string& folder, const std::string& name);

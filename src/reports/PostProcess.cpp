@@ -1,5 +1,6 @@
 #include "core/StructureModel.h"
 
+#include "core/TextFile.h"
 #include "core/ViewTransform.h"
 
 // After a solution: element results, the five result files, and the three
@@ -8,12 +9,16 @@
 // needs the element results, and the reactions come after both force files.
 void StructureModel::PostProcess()
 {
+    // Each file is put in place while the next is computed; every one is in
+    // place (or its failure reported) before the scales.
+    DeferredCommits files;
     OutputNodalDisplacement();
     ComputeElementResults();
     OutputMForInGlobalCS();
     OutputMForInElemCS();
     OutputNodalReaction();
     OutputMDisInGlobalCS();
+    files.Finish();
 
     ComputeShearScale();
     if (m_View)

@@ -15,9 +15,10 @@
 // The five result files share one layout: every label and number
 // right-aligned in a field of 15 characters, a row starting with its node
 // number in 14 characters followed by ":", and "\n" after every line. Each
-// file is built whole in memory and written once, so a failed write never
-// leaves half a file behind. The member files of a large frame are built in
-// chunks of members on every core and joined in member order.
+// file goes to a temporary file that replaces it only when complete, so a
+// failed write never leaves half a file behind. The files of a large frame
+// are built in chunks of members (or nodes) on every core and written in
+// order while the next chunks are built.
 
 namespace {
 
@@ -100,20 +101,16 @@ char* PutElementTitle(char* p, int e)
 
 const char* const kNodalFileError = "file write error!";
 
-// Builds the text of items 0 .. count - 1 (put(p, i) writes item i at p,
-// at most maxChars characters, and returns the end) after head, and
-// writes the file.
+// Writes the file: head, then items 0 .. count - 1 (put(p, i) writes item
+// i at p, at most maxChars characters, and returns the end).
 template <typename PutItem>
 void WriteItems(const std::string& path, const std::string& error, std::string_view head, int count,
                 std::size_t maxChars, PutItem put)
 {
-    const std::vector<TextBuffer> chunks = BuildChunks(count > 0 ? count : 0, maxChars, put);
-    std::vector<std::string_view> parts;
-    parts.reserve(chunks.size() + 1);
-    parts.push_back(head);
-    for (const TextBuffer& chunk : chunks)
-        parts.push_back(chunk.View());
-    WriteTextFile(path, parts, error);
+    TextFileWriter file(path, error);
+    file.Write(head);
+    StreamItems(count, maxChars, put, [&file](std::string_view text) { file.Write(text); });
+    file.Commit();
 }
 
 } // namespace
