@@ -38,6 +38,48 @@ bool Counts(double x)
     return std::fabs(x) > kProductZero;
 }
 
+// x * y when the pair counts, else +0.0: adding +0.0 to a sum that starts
+// at +0.0 (and so is never -0.0) is the same as leaving the term out.
+double Term(double x, double y)
+{
+    return Counts(x) & Counts(y) ? x * y : 0.0;
+}
+
+// Whether every entry of a 6 x 6 matrix outside the two 2 x 2 rotation
+// blocks and the two unit diagonal places (the non-zero entries of a
+// rotation from ComputeStiffness) is exactly zero.
+bool HasRotationZeros(const double* t)
+{
+    // Bit i set: entry i may be non-zero.
+    constexpr unsigned long long kRotationEntries = (1ULL << 0) | (1ULL << 1) | (1ULL << 6) | (1ULL << 7) |
+                                                    (1ULL << 14) | (1ULL << 21) | (1ULL << 22) | (1ULL << 27) |
+                                                    (1ULL << 28) | (1ULL << 35);
+    bool zeros = true;
+    for (int i = 0; i < 36; ++i)
+        if (!((kRotationEntries >> i) & 1))
+            zeros = zeros & (t[i] == 0);
+    return zeros;
+}
+
+// TransposedTimes for an m with the zeros of a rotation: every other term
+// has an exact zero factor and never counts, so each entry is the sum of
+// the (at most two) remaining terms, in the full sum's order.
+void RotationTransposedTimes(const double* t, const double* v, double result[6])
+{
+    for (int b = 0; b < 6; b += 3) {
+        const double* r = t + b * 6 + b; // the block's first entry
+        double sum = 0.0;
+        sum += Term(r[0], v[b]);
+        sum += Term(r[6], v[b + 1]);
+        result[b] = sum;
+        sum = 0.0;
+        sum += Term(r[1], v[b]);
+        sum += Term(r[7], v[b + 1]);
+        result[b + 1] = sum;
+        result[b + 2] = 0.0 + Term(r[14], v[b + 2]);
+    }
+}
+
 bool IsSixBySix(const Matrix& m)
 {
     return m.GetRows() == 6 && m.GetCols() == 6 && m.m_Data.size() == 36;
@@ -149,15 +191,11 @@ void BeamElement::ComputeStiffnessInto(Matrix& global)
     // two of them, so every entry of either product is a sum of at most two
     // terms, taken in the order of the full sum; all the others have an
     // exact zero factor and never count.
-    // A term that does not count adds +0.0 instead of being left out, which
-    // is the same (the sum starts at +0.0, so it is never -0.0, and adding
-    // +0.0 to anything else changes nothing) and needs no branch.
-    auto term = [](double x, double y) { return Counts(x) & Counts(y) ? x * y : 0.0; };
-    auto one = [&term](double x, double y) { return 0.0 + term(x, y); };
-    auto two = [&term](double x1, double y1, double x2, double y2) {
+    auto one = [](double x, double y) { return 0.0 + Term(x, y); };
+    auto two = [](double x1, double y1, double x2, double y2) {
         double sum = 0.0;
-        sum += term(x1, y1);
-        sum += term(x2, y2);
+        sum += Term(x1, y1);
+        sum += Term(x2, y2);
         return sum;
     };
     double tk[36];
@@ -222,8 +260,12 @@ void BeamElement::ComputeEndForces()
     const double* fix = m_FixForInGlobalCS.Data();
     double* kd = m_KDisInGlobalCS.Data();
     double* f = m_ForInGlobalCS.Data();
-    for (int i = 0; i < 6; ++i)
-        kd[i] = CountedDot(k + i * 6, 1, d, 1, 6);
+    for (int i = 0; i < 6; ++i) {
+        double sum = 0.0;
+        for (int j = 0; j < 6; ++j)
+            sum += Term(k[i * 6 + j], d[j]);
+        kd[i] = sum;
+    }
     for (int i = 0; i < 6; ++i)
         f[i] = fix[i] + kd[i];
 }
@@ -238,8 +280,14 @@ Matrix BeamElement::ForInElemCS() const
 BeamElement::AxisResults BeamElement::ComputeAxisResults() const
 {
     AxisResults axis;
-    TransposedTimes(m_T, m_DisInGlobalCS, axis.u);
-    TransposedTimes(m_T, m_ForInGlobalCS, axis.f);
+    if (IsSixBySix(m_T) && IsSixVector(m_DisInGlobalCS) && IsSixVector(m_ForInGlobalCS) &&
+        HasRotationZeros(m_T.Data())) {
+        RotationTransposedTimes(m_T.Data(), m_DisInGlobalCS.Data(), axis.u);
+        RotationTransposedTimes(m_T.Data(), m_ForInGlobalCS.Data(), axis.f);
+    } else {
+        TransposedTimes(m_T, m_DisInGlobalCS, axis.u);
+        TransposedTimes(m_T, m_ForInGlobalCS, axis.f);
+    }
     axis.chord = ChordLength();
     return axis;
 }

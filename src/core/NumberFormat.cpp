@@ -17,15 +17,16 @@ struct Cursor {
     void Put(const char* s, int n) { for (int i = 0; i < n; ++i) *p++ = s[i]; }
 };
 
+// The exponent of any double has at most three digits, so "at least
+// three" is exactly three.
 void PutExponent(Cursor& out, int exponent)
 {
+    const int e = exponent < 0 ? -exponent : exponent;
     out.Put('e');
     out.Put(exponent < 0 ? '-' : '+');
-    char digits[8];
-    auto result = std::to_chars(digits, digits + sizeof digits, std::abs(exponent));
-    for (long pad = 3 - (result.ptr - digits); pad > 0; --pad)
-        out.Put('0');
-    out.Put(digits, static_cast<int>(result.ptr - digits));
+    out.Put(static_cast<char>('0' + e / 100));
+    out.Put(static_cast<char>('0' + e / 10 % 10));
+    out.Put(static_cast<char>('0' + e % 10));
 }
 
 // Writes "." and the digits without their trailing zeros, or nothing when
@@ -74,19 +75,20 @@ void SixDigitsByExpansion(double magnitude, char six[6], int& exponent)
     }
 }
 
-// Powers of ten that doubles hold exactly.
-constexpr double kExactPow10[23] = {1e0,  1e1,  1e2,  1e3,  1e4,  1e5,  1e6,  1e7,  1e8,  1e9,  1e10, 1e11,
-                                    1e12, 1e13, 1e14, 1e15, 1e16, 1e17, 1e18, 1e19, 1e20, 1e21, 1e22};
+// 10^p for p = -45 .. 50, each the double nearest to it (exact up to 1e22).
+constexpr int kPow10First = -45;
+constexpr double kPow10[] = {
+    1e-45, 1e-44, 1e-43, 1e-42, 1e-41, 1e-40, 1e-39, 1e-38, 1e-37, 1e-36, 1e-35, 1e-34, 1e-33, 1e-32, 1e-31, 1e-30,
+    1e-29, 1e-28, 1e-27, 1e-26, 1e-25, 1e-24, 1e-23, 1e-22, 1e-21, 1e-20, 1e-19, 1e-18, 1e-17, 1e-16, 1e-15, 1e-14,
+    1e-13, 1e-12, 1e-11, 1e-10, 1e-9, 1e-8, 1e-7, 1e-6, 1e-5, 1e-4, 1e-3, 1e-2, 1e-1, 1e0, 1e1, 1e2, 1e3, 1e4, 1e5,
+    1e6, 1e7, 1e8, 1e9, 1e10, 1e11, 1e12, 1e13, 1e14, 1e15, 1e16, 1e17, 1e18, 1e19, 1e20, 1e21, 1e22, 1e23, 1e24,
+    1e25, 1e26, 1e27, 1e28, 1e29, 1e30, 1e31, 1e32, 1e33, 1e34, 1e35, 1e36, 1e37, 1e38, 1e39, 1e40, 1e41, 1e42,
+    1e43, 1e44, 1e45, 1e46, 1e47, 1e48, 1e49, 1e50
+};
 
-// magnitude * 10^p for |p| <= 44, with at most two roundings.
-double ScaleByPow10(double magnitude, int p)
+double Pow10(int p)
 {
-    auto once = [](double v, int q) { return q >= 0 ? v * kExactPow10[q] : v / kExactPow10[-q]; };
-    if (p > 22) [[unlikely]]
-        return once(once(magnitude, 22), p - 22);
-    if (p < -22) [[unlikely]]
-        return once(once(magnitude, -22), p + 22);
-    return once(magnitude, p);
+    return kPow10[p - kPow10First];
 }
 
 // The same six digits and exponent as SixDigitsByExpansion, found with a
@@ -99,25 +101,24 @@ double ScaleByPow10(double magnitude, int p)
 // more. The expansion has eleven more digits than s has before its point,
 // so that happens when frac(s) >= 0.5 - 0.5e-11 (a value just below the
 // tie whose expansion rounds up to it counts as the tie). The scaled value
-// carries at most two roundings, under 2.5e-10 in all, so a fraction
-// farther than 2e-9 from that threshold decides the digits for certain; an
-// error near an integer does not matter, because the rounded digits do not
-// jump there. The same holds across a power of ten, where the carry gives
-// 1e+006 whichever side of it s fell.
+// carries two roundings (of the power of ten and of the product), under
+// 2.5e-10 in all, so a fraction farther than 2e-9 from that threshold
+// decides the digits for certain; an error near an integer does not
+// matter, because the rounded digits do not jump there. The same holds
+// across a power of ten, where the carry gives 1e+006 whichever side of it
+// s fell, and a k that is one off leaves s outside the range and falls
+// back.
 bool SixDigitsFast(double magnitude, char six[6], int& exponent)
 {
     if (!(magnitude >= 1e-38 && magnitude < 1e48)) [[unlikely]]
         return false;
-    // magnitude = m * 2^b with 1 <= m < 2, so log10(magnitude) lies in
-    // [k, k + 1.302) with k = floor(b * log10(2)) (78913 / 2^18 is log10(2)
-    // to 1e-6, exact enough for |b| < 200).
+    // magnitude = m * 2^b with 1 <= m < 2, so floor(log10(magnitude)) is
+    // floor(b * log10(2)) or one more (78913 / 2^18 is log10(2) to 1e-6,
+    // exact enough for |b| < 200).
     const int b = static_cast<int>((std::bit_cast<std::uint64_t>(magnitude) >> 52) & 0x7FF) - 1023;
     int k = (b * 78913) >> 18;
-    double s = ScaleByPow10(magnitude, 5 - k);
-    if (s >= 1e6) {
-        ++k;
-        s = ScaleByPow10(magnitude, 5 - k);
-    }
+    k += magnitude >= Pow10(k + 1) ? 1 : 0;
+    const double s = magnitude * Pow10(5 - k);
     // s is positive and below 2e6: truncation is floor.
     const long whole = static_cast<long>(s);
     const double fraction = s - static_cast<double>(whole);

@@ -20,6 +20,12 @@ public:
     void Commit(const char* end) { m_Size = static_cast<std::size_t>(end - m_Data.get()); }
     // Empties the buffer, keeping its storage.
     void Clear() { m_Size = 0; }
+    // Room for at least n characters in all, at once.
+    void Reserve(std::size_t n)
+    {
+        if (m_Capacity < n)
+            Grow(n - m_Size);
+    }
     std::string_view View() const { return {m_Data.get(), m_Size}; }
 
 private:
@@ -50,6 +56,9 @@ void StreamItems(int count, std::size_t maxChars, PutItem put, const std::functi
     StreamChunks(
         chunks,
         [&](TextBuffer& text, int c) {
+            // A chunk never outgrows this; the pages it does not use are
+            // never touched.
+            text.Reserve(kChunkItems * maxChars);
             const int end = c == chunks - 1 ? count : (c + 1) * kChunkItems;
             for (int i = c * kChunkItems; i < end; ++i)
                 text.Commit(put(text.Room(maxChars), i));
