@@ -304,19 +304,21 @@ void StructureModel::CheckSolution() const
 
 namespace {
 
-// Elements are handed to the cores in chunks of this many.
+// The elements (all of m_Elements) are handed to the cores in chunks of
+// this many.
 constexpr int kElementChunk = 4096;
 
 int ElementChunks(const StructureModel& m)
 {
-    return m.m_NELEM > 0 ? (m.m_NELEM + kElementChunk - 1) / kElementChunk : 0;
+    const int count = static_cast<int>(m.m_Elements.size());
+    return (count + kElementChunk - 1) / kElementChunk;
 }
 
 // work(element) for every element of chunk c.
 template <typename Work>
 void ForChunk(const StructureModel& m, int c, Work work)
 {
-    const int end = std::min(m.m_NELEM, (c + 1) * kElementChunk);
+    const int end = std::min(static_cast<int>(m.m_Elements.size()), (c + 1) * kElementChunk);
     for (int e = c * kElementChunk; e < end; ++e)
         work(e);
 }
@@ -348,14 +350,16 @@ void StructureModel::ComputeElementResults()
         node1.Resize(3, 1);
         node2.Resize(3, 1);
         ForChunk(*this, c, [&](int e) {
-            const int a = m_ElemNodes[static_cast<std::size_t>(2 * e)];
-            const int b = m_ElemNodes[static_cast<std::size_t>(2 * e + 1)];
-            for (int k = 0; k < 3; ++k) {
-                node1.At(k) = m_D.At(3 * a + k);
-                node2.At(k) = m_D.At(3 * b + k);
-            }
             BeamElement& element = m_Elements[static_cast<std::size_t>(e)];
-            element.SetDisInGlobalCS(node1, node2);
+            if (e < m_NELEM) {
+                const int a = m_ElemNodes[static_cast<std::size_t>(2 * e)];
+                const int b = m_ElemNodes[static_cast<std::size_t>(2 * e + 1)];
+                for (int k = 0; k < 3; ++k) {
+                    node1.At(k) = m_D.At(3 * a + k);
+                    node2.At(k) = m_D.At(3 * b + k);
+                }
+                element.SetDisInGlobalCS(node1, node2);
+            }
             element.ComputeEndForces();
         });
     });
