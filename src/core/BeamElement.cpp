@@ -42,7 +42,7 @@ bool Counts(double x)
 // at +0.0 (and so is never -0.0) is the same as leaving the term out.
 double Term(double x, double y)
 {
-    return Counts(x) & Counts(y) ? x * y : 0.0;
+    return Counts(x) && Counts(y) ? x * y : 0.0;
 }
 
 // Whether every entry of a 6 x 6 matrix outside the two 2 x 2 rotation

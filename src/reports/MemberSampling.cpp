@@ -26,8 +26,9 @@
 
 // The loops over all blocks are compiled for wider vector units as well,
 // the widest the processor has being chosen when the program starts. They
-// only compute bounds, never a printed value.
-#if defined(__x86_64__) && defined(__GLIBC__) && defined(__has_attribute)
+// only compute bounds, never a printed value. (Not under the thread
+// sanitizer, whose instrumented choosers would run before it is ready.)
+#if defined(__x86_64__) && defined(__GLIBC__) && defined(__has_attribute) && !defined(__SANITIZE_THREAD__)
 #if __has_attribute(target_clones)
 #define VELA_WIDE_VECTORS __attribute__((target_clones("avx512f", "avx2", "default")))
 #endif
