@@ -28,7 +28,14 @@
 // the widest the processor has being chosen when the program starts. They
 // only compute bounds, never a printed value. (Not under the thread
 // sanitizer, whose instrumented choosers would run before it is ready.)
-#if defined(__x86_64__) && defined(__GLIBC__) && defined(__has_attribute) && !defined(__SANITIZE_THREAD__)
+#if defined(__SANITIZE_THREAD__)
+#define VELA_THREAD_SANITIZER 1
+#elif defined(__has_feature)
+#if __has_feature(thread_sanitizer)
+#define VELA_THREAD_SANITIZER 1
+#endif
+#endif
+#if defined(__x86_64__) && defined(__GLIBC__) && defined(__has_attribute) && !defined(VELA_THREAD_SANITIZER)
 #if __has_attribute(target_clones)
 #define VELA_WIDE_VECTORS __attribute__((target_clones("avx512f", "avx2", "default")))
 #endif
