@@ -434,18 +434,60 @@ void StructureModel::Solve()
 
 double StructureModel::RelativeResidual(const Matrix& d) const
 {
-    const std::size_t n = static_cast<std::size_t>(m_KSparse.m_Rows);
-    std::vector<double> r(n);
-    m_KSparse.Multiply(d.Data(), r.data());
+    // Over the free components only, against the load they carry: their
+    // own loads and what the displacements of the held components (a
+    // settlement, say) put on them. The held rows are the penalty's: their
+    // load entries of 1e20 times a prescribed value would swamp any norm
+    // over the whole of F, so that a solution off by a per cent in its free
+    // part would pass as exact.
+    const SparseMatrix& K = m_KSparse;
+    const std::vector<bool> held = HeldComponents();
+    const std::size_t n = static_cast<std::size_t>(K.m_Rows);
+    if (d.m_Data.size() < n || m_F.m_Data.size() < n || held.size() < n)
+        return 0;
     double rr = 0, ff = 0;
     for (std::size_t i = 0; i < n; ++i) {
+        if (held[i]) {
+            if (!std::isfinite(d.m_Data[i]))
+                return d.m_Data[i];
+            continue;
+        }
+        double product = 0, fromHeld = 0;
+        for (int k = K.m_RowStart[i]; k < K.m_RowStart[i + 1]; ++k) {
+            const std::size_t j = static_cast<std::size_t>(K.m_Col[static_cast<std::size_t>(k)]);
+            const double term = K.m_Value[static_cast<std::size_t>(k)] * d.m_Data[j];
+            product += term;
+            if (held[j])
+                fromHeld += term;
+        }
         const double f = m_F.m_Data[i];
-        rr += (r[i] - f) * (r[i] - f);
-        ff += f * f;
+        rr += (product - f) * (product - f);
+        ff += (f - fromHeld) * (f - fromHeld);
     }
     if (rr == 0)
         return 0;
     return std::sqrt(rr) / std::sqrt(ff);
+}
+
+std::vector<bool> StructureModel::HeldComponents() const
+{
+    // Supported and prescribed components carry the penalty.
+    const std::size_t n = static_cast<std::size_t>(m_NPOIN);
+    std::vector<bool> held(3 * n, false);
+    auto inModel = [n](int node) { return node >= 0 && static_cast<std::size_t>(node) < n; };
+    for (const RestrictedNode& r : m_RestrictedNodes)
+        for (int c = 0; c < 3; ++c)
+            if (r.Fix[c] != 0 && inModel(r.NodeNo))
+                held[3 * static_cast<std::size_t>(r.NodeNo) + static_cast<std::size_t>(c)] = true;
+    for (const PrescribedDisplacement& p : m_Prescribed) {
+        if (!inModel(p.Node.No))
+            continue;
+        const std::size_t base = 3 * static_cast<std::size_t>(p.Node.No);
+        held[base] = held[base] || p.HasDx;
+        held[base + 1] = held[base + 1] || p.HasDy;
+        held[base + 2] = held[base + 2] || p.HasRz;
+    }
+    return held;
 }
 
 namespace {
@@ -474,20 +516,7 @@ void StructureModel::CheckSolution() const
 
     // Supported and prescribed translations are held by the penalty; only
     // the others tell whether the structure is held at all.
-    std::vector<bool> held(3 * n, false);
-    auto inModel = [n](int node) { return node >= 0 && static_cast<std::size_t>(node) < n; };
-    for (const RestrictedNode& r : m_RestrictedNodes)
-        for (int c = 0; c < 3; ++c)
-            if (r.Fix[c] != 0 && inModel(r.NodeNo))
-                held[3 * static_cast<std::size_t>(r.NodeNo) + static_cast<std::size_t>(c)] = true;
-    for (const PrescribedDisplacement& p : m_Prescribed) {
-        if (!inModel(p.Node.No))
-            continue;
-        const std::size_t base = 3 * static_cast<std::size_t>(p.Node.No);
-        held[base] = held[base] || p.HasDx;
-        held[base + 1] = held[base + 1] || p.HasDy;
-        held[base + 2] = held[base + 2] || p.HasRz;
-    }
+    const std::vector<bool> held = HeldComponents();
 
     double largest = 0;
     std::size_t where = 0;

@@ -39,8 +39,11 @@ public:
     void ComputePressScale();
     void Solve();
     void CheckSolution() const;
-    // The relative residual |K d - F| / |F| of a solution d of the sparse system.
+    // The relative residual of a solution d of the sparse system, over the
+    // components that are neither supported nor prescribed.
     double RelativeResidual(const Matrix& d) const;
+    // Which of the 3 * m_NPOIN components carry the penalty.
+    std::vector<bool> HeldComponents() const;
     void ComputeElementResults();
     void ComputeDispScale();
     void ComputeMomentScale();
