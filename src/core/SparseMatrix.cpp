@@ -37,18 +37,20 @@ void SparseMatrix::Multiply(const double* x, double* y) const
 
 void SparseMatrix::AppendRowsText(std::string& out, int first, int last) const
 {
-    // Almost every entry is a zero, written as the same 15 characters; only
-    // the stored ones go through the formatter.
-    static constexpr char kZero[16] = "              0";
+    // Almost every entry is a zero, written as the same 15 characters: each
+    // row starts as a copy of a row of zeros, and only the stored entries go
+    // through the formatter.
     constexpr std::size_t width = 15;
     const std::size_t n = static_cast<std::size_t>(m_Rows);
+    std::string zeros(n * width + 1, ' ');
+    for (std::size_t j = 0; j < n; ++j)
+        zeros[j * width + width - 1] = '0';
+    zeros[n * width] = '\n';
+    out.reserve(out.size() + static_cast<std::size_t>(std::max(0, last - first)) * zeros.size());
     for (int i = first; i < last; ++i) {
         const std::size_t begin = out.size();
-        out.resize(begin + n * width + 1);
+        out += zeros;
         char* row = out.data() + begin;
-        for (std::size_t j = 0; j < n; ++j)
-            std::memcpy(row + j * width, kZero, width);
-        row[n * width] = '\n';
         for (int k = m_RowStart[static_cast<std::size_t>(i)]; k < m_RowStart[static_cast<std::size_t>(i) + 1]; ++k) {
             char text[kNumberBufferSize];
             const int length = FormatNumberTo(text, m_Value[static_cast<std::size_t>(k)]);

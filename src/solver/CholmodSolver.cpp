@@ -5,14 +5,78 @@
 #include "core/SparseMatrix.h"
 
 #include <chrono>
+#include <cstdlib>
 #include <cstring>
 #include <new>
 #include <string>
 #include <vector>
 
 #include <cholmod.h>
+#include <dlfcn.h>
 
 namespace {
+
+// CHOLMOD is opened at run time rather than linked, so that the BLAS it
+// brings along is set up only after the program has had its say. OpenBLAS
+// picks its kernels by CPU model when it is loaded, and the OpenBLAS of
+// Debian 12 does not know every processor with AVX-512 (virtual machines
+// report generic models): it falls back to its SSE3 kernels, which run the
+// factorisation of large frames half as fast. Where the processor has
+// what OpenBLAS's AVX-512 kernels need, they are asked for, unless the
+// user has chosen kernels of their own.
+void PreferWideBlasKernels()
+{
+#if defined(__x86_64__) && defined(__GNUC__)
+    if (std::getenv("OPENBLAS_CORETYPE"))
+        return;
+    __builtin_cpu_init();
+    if (__builtin_cpu_supports("avx512f") && __builtin_cpu_supports("avx512cd") &&
+        __builtin_cpu_supports("avx512bw") && __builtin_cpu_supports("avx512dq") &&
+        __builtin_cpu_supports("avx512vl"))
+        ::setenv("OPENBLAS_CORETYPE", "SkylakeX", 0);
+#endif
+}
+
+struct CholmodApi {
+    decltype(&cholmod_start) start = nullptr;
+    decltype(&cholmod_finish) finish = nullptr;
+    decltype(&cholmod_analyze) analyze = nullptr;
+    decltype(&cholmod_analyze_p) analyze_p = nullptr;
+    decltype(&cholmod_factorize) factorize = nullptr;
+    decltype(&cholmod_solve) solve = nullptr;
+    decltype(&cholmod_free_factor) free_factor = nullptr;
+    decltype(&cholmod_free_dense) free_dense = nullptr;
+    decltype(&cholmod_amd) amd = nullptr;
+};
+
+template <typename F>
+bool Bind(void* library, const char* name, F& function)
+{
+    function = reinterpret_cast<F>(::dlsym(library, name));
+    return function != nullptr;
+}
+
+// The library's functions, opened once; throws when it is missing.
+const CholmodApi& Cholmod()
+{
+    static const CholmodApi api = [] {
+        PreferWideBlasKernels();
+        CholmodApi a;
+        void* library = ::dlopen(VELA_CHOLMOD_LIBRARY, RTLD_NOW | RTLD_LOCAL);
+        if (!library || !Bind(library, "cholmod_start", a.start) || !Bind(library, "cholmod_finish", a.finish) ||
+            !Bind(library, "cholmod_analyze", a.analyze) || !Bind(library, "cholmod_analyze_p", a.analyze_p) ||
+            !Bind(library, "cholmod_factorize", a.factorize) || !Bind(library, "cholmod_solve", a.solve) ||
+            !Bind(library, "cholmod_free_factor", a.free_factor) ||
+            !Bind(library, "cholmod_free_dense", a.free_dense) || !Bind(library, "cholmod_amd", a.amd))
+            a.start = nullptr;
+        return a;
+    }();
+    if (!api.start)
+        throw FatalError(std::string("the sparse solver's library ") + VELA_CHOLMOD_LIBRARY +
+                             " cannot be loaded: install SuiteSparse (libcholmod3)",
+                         1);
+    return api;
+}
 
 double SecondsSince(std::chrono::steady_clock::time_point start)
 {
@@ -91,7 +155,7 @@ std::vector<int> BlockOrdering(const SparseMatrix& K, cholmod_common& c)
     G.sorted = 1;
     G.packed = 1;
     std::vector<int> order(blocks);
-    if (!cholmod_amd(&G, nullptr, 0, order.data(), &c))
+    if (!Cholmod().amd(&G, nullptr, 0, order.data(), &c))
         return {};
     std::vector<int> permutation(static_cast<std::size_t>(K.m_Rows));
     for (std::size_t g = 0; g < blocks; ++g)
@@ -103,16 +167,17 @@ std::vector<int> BlockOrdering(const SparseMatrix& K, cholmod_common& c)
 } // namespace
 
 struct CholmodSolver::Library {
+    const CholmodApi& api = Cholmod();
     cholmod_common common;
     Library()
     {
-        cholmod_start(&common);
+        api.start(&common);
         common.supernodal = CHOLMOD_SUPERNODAL;
         // Failures are reported by status, not printed.
         common.print = 0;
         common.error_handler = nullptr;
     }
-    ~Library() { cholmod_finish(&common); }
+    ~Library() { api.finish(&common); }
 };
 
 CholmodSolver::CholmodSolver() : m_Library(std::make_unique<Library>()) {}
@@ -127,6 +192,7 @@ SparseSolver::Statistics CholmodSolver::LastStatistics() const
 void CholmodSolver::Solve(const SparseMatrix& K, const double* f, double* d)
 {
     cholmod_common& c = m_Library->common;
+    const CholmodApi& api = m_Library->api;
     const std::size_t n = static_cast<std::size_t>(K.m_Rows);
     m_Statistics = Statistics{};
     if (n == 0)
@@ -156,14 +222,14 @@ void CholmodSolver::Solve(const SparseMatrix& K, const double* f, double* d)
         const int nmethods = c.nmethods, ordering = c.method[0].ordering;
         c.nmethods = 1;
         c.method[0].ordering = CHOLMOD_GIVEN;
-        L = cholmod_analyze_p(&A, permutation.data(), nullptr, 0, &c);
+        L = api.analyze_p(&A, permutation.data(), nullptr, 0, &c);
         c.nmethods = nmethods;
         c.method[0].ordering = ordering;
     } else {
-        L = cholmod_analyze(&A, &c);
+        L = api.analyze(&A, &c);
     }
     if (c.status == CHOLMOD_OUT_OF_MEMORY) {
-        cholmod_free_factor(&L, &c);
+        api.free_factor(&L, &c);
         throw std::bad_alloc();
     }
     if (!L)
@@ -174,15 +240,15 @@ void CholmodSolver::Solve(const SparseMatrix& K, const double* f, double* d)
     m_Statistics.factorFlops = c.fl;
 
     start = std::chrono::steady_clock::now();
-    const int factorised = cholmod_factorize(&A, L, &c);
+    const int factorised = api.factorize(&A, L, &c);
     m_Statistics.factoriseSeconds = SecondsSince(start);
     m_Statistics.factorNonZeros = static_cast<std::size_t>(c.lnz);
     if (c.status == CHOLMOD_OUT_OF_MEMORY) {
-        cholmod_free_factor(&L, &c);
+        api.free_factor(&L, &c);
         throw std::bad_alloc();
     }
     if (!factorised || c.status == CHOLMOD_NOT_POSDEF || L->minor < n || !AllPivotsUsable(*L)) {
-        cholmod_free_factor(&L, &c);
+        api.free_factor(&L, &c);
         throw FatalError(kSingularSystemMessage, 1);
     }
 
@@ -195,15 +261,15 @@ void CholmodSolver::Solve(const SparseMatrix& K, const double* f, double* d)
     B.x = const_cast<double*>(f);
     B.xtype = CHOLMOD_REAL;
     B.dtype = CHOLMOD_DOUBLE;
-    cholmod_dense* X = cholmod_solve(CHOLMOD_A, L, &B, &c);
-    cholmod_free_factor(&L, &c);
+    cholmod_dense* X = api.solve(CHOLMOD_A, L, &B, &c);
+    api.free_factor(&L, &c);
     if (!X) {
         if (c.status == CHOLMOD_OUT_OF_MEMORY)
             throw std::bad_alloc();
         throw FatalError(kSingularSystemMessage, 1);
     }
     std::memcpy(d, X->x, n * sizeof(double));
-    cholmod_free_dense(&X, &c);
+    api.free_dense(&X, &c);
     m_Statistics.solveSeconds = SecondsSince(start);
 }
 
