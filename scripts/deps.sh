@@ -5,7 +5,10 @@ set -euo pipefail
 packages=(
   g++ cmake make pkg-config            # the compiler and the build
   libgtest-dev libgmock-dev            # unit tests
-  libbenchmark-dev                     # benchmarks
+  libbenchmark-dev time                # benchmarks; /usr/bin/time -v for peak memory
+  libsuitesparse-dev                   # CHOLMOD: the sparse Cholesky of large systems
+  libopenblas0-pthread                 # the BLAS CHOLMOD runs on (the reference one is slow)
+  libeigen3-dev                        # only the benchmark that compares CHOLMOD with Eigen
   clang libclang-rt-14-dev             # the libFuzzer targets (scripts/fuzz.sh)
   qt6-base-dev qt6-svg-dev             # desktop program, PNG/SVG/PDF export
   fonts-liberation                     # metric-compatible Times New Roman for labels

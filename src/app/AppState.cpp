@@ -6,6 +6,7 @@
 #include "core/StructureModel.h"
 #include "core/TextFile.h"
 #include "core/ViewTransform.h"
+#include "solver/CholmodSolver.h"
 
 #include <filesystem>
 #include <new>
@@ -78,9 +79,11 @@ void AppState::MessageWarnings::Warning(const std::string& text)
 
 AppState::AppState(Platform& platform, std::string buildDate)
     : m_Model(std::make_unique<StructureModel>()), m_View(std::make_unique<ViewTransform>()),
-      m_Platform(platform), m_BuildDate(std::move(buildDate)), m_Sink(platform)
+      m_Platform(platform), m_BuildDate(std::move(buildDate)), m_Sink(platform),
+      m_SparseSolver(MakeSparseSolver())
 {
     m_Model->m_Warnings = &m_Sink;
+    m_Model->m_SparseSolver = m_SparseSolver.get();
 }
 
 AppState::~AppState() = default;
@@ -197,6 +200,7 @@ bool AppState::LoadBeamSystemFile(const std::string& path)
     auto model = std::make_unique<StructureModel>();
     auto view = std::make_unique<ViewTransform>();
     model->m_Warnings = &m_Sink;
+    model->m_SparseSolver = m_SparseSolver.get();
     model->m_OutputDir = m_Platform.CurrentDirectory();
     try {
         model->Load(path.c_str(), view.get());

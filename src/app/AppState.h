@@ -9,6 +9,7 @@
 
 class Canvas;
 class Platform;
+class SparseSolver;
 class StructureModel;
 class ViewTransform;
 
@@ -135,4 +136,6 @@ private:
     Platform& m_Platform;
     std::string m_BuildDate;
     MessageWarnings m_Sink;
+    // Solves the systems of large models; every model is handed it.
+    std::unique_ptr<SparseSolver> m_SparseSolver;
 };

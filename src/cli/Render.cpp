@@ -6,6 +6,7 @@
 #include "core/Records.h"
 #include "core/StructureModel.h"
 #include "core/ViewTransform.h"
+#include "solver/CholmodSolver.h"
 #if defined(VELA_HAVE_QT)
 #include "qt/Render.h"
 #endif
@@ -262,6 +263,8 @@ int Render(const RenderRequest& args)
     StructureModel model;
     model.m_OutputDir = folder.Path();
     model.m_Warnings = &warnings;
+    const std::unique_ptr<SparseSolver> sparse = MakeSparseSolver();
+    model.m_SparseSolver = sparse.get();
     model.Load(args.input.c_str(), &view);
     if (args.needsSolution) {
         model.Solve();

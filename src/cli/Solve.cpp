@@ -4,6 +4,7 @@
 #include "core/FatalError.h"
 #include "core/StructureModel.h"
 #include "core/ViewTransform.h"
+#include "solver/CholmodSolver.h"
 
 #include <cstdio>
 #include <filesystem>
@@ -13,6 +14,8 @@ int RunSolveCommand(const std::vector<std::string>& args, const char* usage)
 {
     std::string file;
     std::string folder;
+    SolverChoice solver = SolverChoice::Auto;
+    bool dumpMatrices = false;
     for (std::size_t i = 0; i < args.size(); ++i) {
         const std::string& a = args[i];
         if (a == "-C" || a == "--directory") {
@@ -21,6 +24,21 @@ int RunSolveCommand(const std::vector<std::string>& args, const char* usage)
                 return 2;
             }
             folder = args[++i];
+        } else if (a == "--solver") {
+            const std::string value = i + 1 < args.size() ? args[i + 1] : "";
+            if (value == "auto")
+                solver = SolverChoice::Auto;
+            else if (value == "dense")
+                solver = SolverChoice::Dense;
+            else if (value == "sparse")
+                solver = SolverChoice::Sparse;
+            else {
+                std::fprintf(stderr, "vela-cli solve: --solver takes dense, sparse or auto\n%s", usage);
+                return 2;
+            }
+            ++i;
+        } else if (a == "--dump-matrices") {
+            dumpMatrices = true;
         } else if (!a.empty() && a[0] == '-' && a != "-") {
             std::fprintf(stderr, "vela-cli solve: unknown option '%s'\n%s", a.c_str(), usage);
             return 2;
@@ -46,6 +64,10 @@ int RunSolveCommand(const std::vector<std::string>& args, const char* usage)
     ViewTransform view;
     model.m_OutputDir = folder;
     model.m_Warnings = &warnings;
+    const std::unique_ptr<SparseSolver> sparse = MakeSparseSolver();
+    model.m_SparseSolver = sparse.get();
+    model.m_Solver = solver;
+    model.m_DumpMatrices = dumpMatrices;
     try {
         model.Load(file.c_str(), &view);
         model.Solve();

@@ -8,7 +8,7 @@
 namespace {
 
 const char* const kUsage =
-    "usage: vela-cli solve FILE [-C DIR]\n"
+    "usage: vela-cli solve FILE [-C DIR] [--solver dense|sparse|auto] [--dump-matrices]\n"
     "       vela-cli render FILE -o OUT.png|OUT.svg|OUT.pdf [--layers LIST] [--size WxH]\n"
     "                       [--background black|white]\n"
     "       vela-cli --help | --version\n";
@@ -20,6 +20,10 @@ const char* const kHelp =
     "                        (default: the current folder) Point.txt, Me.txt, K.txt,\n"
     "                        DForce.txt, Nodal_Displacement.txt, MForInGlobalCS.txt,\n"
     "                        MForInElemCS.txt, Nodal_Reaction.txt and MDisInGlobalCS.txt\n"
+    "      --solver auto     dense elimination up to 1500 unknowns, sparse Cholesky above\n"
+    "      --solver dense    always the dense elimination with complete pivoting\n"
+    "      --solver sparse   always the sparse Cholesky factorisation\n"
+    "      --dump-matrices   write K.txt also above 3000 unknowns (n x n numbers of text)\n"
     "  render FILE -o OUT    draw the structure (and results) as a PNG, SVG or PDF picture;\n"
     "                        --layers takes a comma-separated list of structure, loads,\n"
     "                        supports, springs, prescribed, nodes, elements, deformed,\n"

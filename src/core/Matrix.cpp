@@ -11,12 +11,13 @@
 #include <emmintrin.h>
 #endif
 
+const char* const kSingularSystemMessage =
+    "fail: the stiffness matrix is singular; the structure is a mechanism or is not supported enough";
+
 namespace {
 
 const char* const kCannotAdd = "这两个矩阵不能相加!";
 const char* const kCannotMultiply = "这两个矩阵不能相乘!";
-const char* const kSingular =
-    "fail: the stiffness matrix is singular; the structure is a mechanism or is not supported enough";
 
 // Largest magnitude among row[begin, end) and the first column holding it.
 // A zero or NaN entry never becomes the maximum, as in the pivot search.
@@ -155,7 +156,7 @@ Matrix Matrix::Solve(const Matrix& b) const
             }
         }
         if (1.0 + best == 1.0)
-            throw FatalError(kSingular, 1);
+            throw FatalError(kSingularSystemMessage, 1);
         colOf[static_cast<std::size_t>(k)] = q;
 
         if (q != k)
@@ -239,7 +240,7 @@ Matrix Matrix::Solve(const Matrix& b) const
     if (n > 0) {
         const double d = row(n - 1)[n - 1];
         if (1.0 + std::fabs(d) == 1.0)
-            throw FatalError(kSingular, 1);
+            throw FatalError(kSingularSystemMessage, 1);
         xv[n - 1] = xv[n - 1] / d;
     }
 

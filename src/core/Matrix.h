@@ -46,6 +46,9 @@ public:
     bool m_Symmetric;
 };
 
+// What every solver reports for a singular system.
+extern const char* const kSingularSystemMessage;
+
 // The magnitude at or below which a factor of a product counts as zero.
 inline constexpr double kProductZero = 1e-10;
 

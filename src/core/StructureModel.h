@@ -3,6 +3,8 @@
 #include "core/BeamElement.h"
 #include "core/Matrix.h"
 #include "core/Records.h"
+#include "core/SparseMatrix.h"
+#include "core/SparseSolver.h"
 
 #include <string>
 #include <vector>
@@ -27,12 +29,21 @@ public:
     void ComputeInertiaLevels();
     void ComputeBoundingBox();
     void AssembleStiffness();
+    // Whether the system of n unknowns goes to the sparse solver.
+    bool UsesSparseSystem(int n) const;
+    void AssembleSparseStiffness();
+    void WriteStiffnessDump() const;
     void AssembleLoads();
     double ComputeAverageElemLength() const;
     void ComputeForceScale();
     void ComputePressScale();
     void Solve();
     void CheckSolution() const;
+    // The relative residual of a solution d of the sparse system, over the
+    // components that are neither supported nor prescribed.
+    double RelativeResidual(const Matrix& d) const;
+    // Which of the 3 * m_NPOIN components carry the penalty.
+    std::vector<bool> HeldComponents() const;
     void ComputeElementResults();
     void ComputeDispScale();
     void ComputeMomentScale();
@@ -105,4 +116,13 @@ public:
     // (empty: the current directory), and who hears the soft warnings.
     std::string m_OutputDir;
     WarningSink* m_Warnings;
+
+    // How the global system is stored and solved. With m_SparseSystem the
+    // stiffness matrix is m_KSparse and m_K is not used; m_F and m_D are
+    // dense vectors either way. The solver belongs to the front end.
+    SolverChoice m_Solver;
+    SparseSolver* m_SparseSolver;
+    bool m_DumpMatrices; // write "K.txt" whatever its size
+    bool m_SparseSystem;
+    SparseMatrix m_KSparse;
 };

@@ -132,6 +132,22 @@ void WriteTextFile(const std::string& path, std::string_view content, const std:
     file.Commit();
 }
 
+void WriteTextFileInParts(const std::string& path, const std::function<bool(std::string&)>& produce,
+                          const std::string& errorMessage)
+{
+    // An exception from produce leaves the writer uncommitted, which
+    // removes its temporary file.
+    TextFileWriter file(path, errorMessage);
+    std::string part;
+    bool more = true;
+    while (more && !file.Failed()) {
+        part.clear();
+        more = produce(part);
+        file.Write(part);
+    }
+    file.Commit();
+}
+
 TextFileWriter::TextFileWriter(const std::string& path, const std::string& errorMessage)
     : m_Path(path), m_Temp(path + ".XXXXXX"), m_Error(errorMessage), m_Fd(::mkstemp(m_Temp.data()))
 {

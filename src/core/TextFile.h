@@ -1,5 +1,6 @@
 #pragma once
 
+#include <functional>
 #include <string>
 #include <string_view>
 
@@ -9,6 +10,11 @@
 // a full disk or an interrupted run never leaves a truncated file behind.
 // On any failure throws FatalError(errorMessage, 1).
 void WriteTextFile(const std::string& path, std::string_view content, const std::string& errorMessage);
+
+// The same for a text too large to hold at once: produce appends the next
+// part to the (emptied) string it is given and returns false after the last.
+void WriteTextFileInParts(const std::string& path, const std::function<bool(std::string&)>& produce,
+                          const std::string& errorMessage);
 
 // The same for a text written piece by piece: the temporary file is created
 // at construction (FatalError if it cannot be), Commit puts it in place (or
@@ -23,6 +29,7 @@ public:
 
     // Appends text; a failure is remembered and reported by Commit.
     void Write(std::string_view text);
+    bool Failed() const { return m_Failed; }
     void Commit();
 
 private:

@@ -87,6 +87,22 @@ TEST(Cli, RefusedFilesAndMechanismsExitWithStatusOne)
     EXPECT_FALSE(FileExists(dir.File("Nodal_Displacement.txt")));
 }
 
+TEST(Cli, EitherSolverCanBeChosenAndBothGiveThePortalFramesFiles)
+{
+    const std::string portal = std::string(VELA_EXAMPLES_DIR) + "/portal.txt";
+    ScratchDir dense, sparse;
+    ASSERT_EQ(Cli({"solve", portal, "-C", dense.Path(), "--solver", "dense"}).status, 0);
+    const CliRun run = Cli({"solve", portal, "--solver", "sparse", "--dump-matrices", "-C", sparse.Path()});
+    ASSERT_EQ(run.status, 0) << run.err;
+    EXPECT_EQ(run.err, "");
+    // Six printed digits hide the last bits in which the two solutions differ.
+    for (const std::string& name : kSolutionFiles)
+        EXPECT_EQ(ReadFile(sparse.File(name)), ReadFile(dense.File(name))) << name;
+
+    EXPECT_EQ(Cli({"solve", portal, "--solver"}).status, 2);
+    EXPECT_EQ(Cli({"solve", portal, "--solver", "cholesky"}).status, 2);
+}
+
 TEST(Cli, UsageHelpAndVersion)
 {
     EXPECT_EQ(Cli({}).status, 2);
