@@ -147,7 +147,7 @@ int main(int argc, char** argv)
             // The assembly once more without "K.txt" (outside the total),
             // which tells what the dump cost.
             double dumped = 0;
-            if (model.m_SparseSystem) {
+            if (model.m_SparseSystem && (3 * model.m_NPOIN <= kLargestStiffnessDump || dump)) {
                 const auto again = Clock::now();
                 model.AssembleSparseStiffness();
                 dumped = std::max(0.0, stiffnessAndDump - Since(again));
