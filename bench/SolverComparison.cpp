@@ -5,6 +5,7 @@
 // five runs of ordering + factorisation + substitution.
 //
 //   vela_solver_comparison [SxB ...]
+#include "BenchClock.h"
 #include "FrameGenerator.h"
 
 #include "core/SparseMatrix.h"
@@ -28,19 +29,6 @@
 
 namespace {
 
-using Clock = std::chrono::steady_clock;
-
-double Since(Clock::time_point start)
-{
-    return std::chrono::duration<double>(Clock::now() - start).count();
-}
-
-double Median(std::vector<double> v)
-{
-    std::sort(v.begin(), v.end());
-    return v[v.size() / 2];
-}
-
 double LargestDifference(const std::vector<double>& a, const double* b)
 {
     double largest = 0, scale = 0;
@@ -59,7 +47,7 @@ void TimeEigen(const char* name, const Eigen::SparseMatrix<double>& A, const Eig
     std::vector<double> times;
     Eigen::VectorXd d;
     for (int r = 0; r < 5; ++r) {
-        const auto start = Clock::now();
+        const auto start = BenchClock::now();
         Solver solver;
         solver.compute(A);
         if (solver.info() != Eigen::Success) {
@@ -67,7 +55,7 @@ void TimeEigen(const char* name, const Eigen::SparseMatrix<double>& A, const Eig
             return;
         }
         d = solver.solve(f);
-        times.push_back(Since(start));
+        times.push_back(SecondsSince(start));
     }
     std::printf(", %s %8.1f ms (differs by %.1e)", name, 1e3 * Median(times), LargestDifference(reference, d.data()));
 }
@@ -103,9 +91,9 @@ int main(int argc, char** argv)
 
         std::vector<double> times, reference(n);
         for (int r = 0; r < 5; ++r) {
-            const auto start = Clock::now();
+            const auto start = BenchClock::now();
             cholmod->Solve(K, model.m_F.Data(), reference.data());
-            times.push_back(Since(start));
+            times.push_back(SecondsSince(start));
         }
         std::printf("%7d nodes, %7zu unknowns: CHOLMOD supernodal LL' %8.1f ms", model.m_NPOIN, n,
                     1e3 * Median(times));

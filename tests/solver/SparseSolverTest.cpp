@@ -76,13 +76,16 @@ struct Loaded {
     StructureModel model;
     std::unique_ptr<SparseSolver> solver = MakeSparseSolver();
 
-    Loaded(const std::string& text, SolverChoice choice)
+    // Loads into its own folder, or into folder when one is given.
+    Loaded(const std::string& text, SolverChoice choice, bool dump = false, const ScratchDir* folder = nullptr)
     {
-        model.m_OutputDir = dir.Path();
+        const ScratchDir& out = folder ? *folder : dir;
+        model.m_OutputDir = out.Path();
         model.m_Warnings = &warnings;
         model.m_SparseSolver = solver.get();
         model.m_Solver = choice;
-        model.Load(dir.Write("model.txt", text).c_str(), &view);
+        model.m_DumpMatrices = dump;
+        model.Load(out.Write("model.txt", text).c_str(), &view);
     }
 };
 
@@ -242,41 +245,26 @@ TEST(SparseSolver, ResidualOfTheSolutionIsAtTheRoundingLevelAndCatchesAWrongOne)
 
 TEST(SparseSolver, SkipsTheStiffnessDumpOfLargeSystemsUnlessAskedFor)
 {
-    // 1,001 nodes in one row of bays: 3,003 unknowns, just past the dump's limit.
-    std::string text = Frame(1, 499);
+    // 1,000 nodes in one row of bays are 3,000 unknowns, the most that are
+    // dumped; 1,002 nodes are past the limit.
     ScratchDir dir;
     const std::string stale = dir.Write("K.txt", "an earlier model's matrix\n");
     {
-        CollectingWarnings warnings;
-        ViewTransform view;
-        StructureModel model;
-        const std::unique_ptr<SparseSolver> solver = MakeSparseSolver();
-        model.m_OutputDir = dir.Path();
-        model.m_Warnings = &warnings;
-        model.m_SparseSolver = solver.get();
-        model.Load(dir.Write("model.txt", text).c_str(), &view);
-        EXPECT_EQ(model.m_NPOIN, 1000);
-        ASSERT_EQ(warnings.m_Texts.size(), 0u) << "1,000 nodes are still dumped";
+        Loaded thousand(Frame(1, 499), SolverChoice::Auto, false, &dir);
+        EXPECT_EQ(thousand.model.m_NPOIN, 1000);
+        EXPECT_EQ(thousand.warnings.m_Texts.size(), 0u) << "1,000 nodes are still dumped";
     }
-    text = Frame(1, 500);
     for (bool dump : {false, true}) {
-        CollectingWarnings warnings;
-        ViewTransform view;
-        StructureModel model;
-        const std::unique_ptr<SparseSolver> solver = MakeSparseSolver();
-        model.m_OutputDir = dir.Path();
-        model.m_Warnings = &warnings;
-        model.m_SparseSolver = solver.get();
-        model.m_DumpMatrices = dump;
-        model.Load(dir.Write("model.txt", text).c_str(), &view);
-        ASSERT_EQ(model.m_NPOIN, 1002);
+        Loaded run(Frame(1, 500), SolverChoice::Auto, dump, &dir);
+        const std::vector<std::string>& warnings = run.warnings.m_Texts;
+        ASSERT_EQ(run.model.m_NPOIN, 1002);
         const std::size_t n = 3006;
         if (!dump) {
-            ASSERT_EQ(warnings.m_Texts.size(), 1u);
-            EXPECT_NE(warnings.m_Texts[0].find("3006 x 3006"), std::string::npos) << warnings.m_Texts[0];
+            ASSERT_EQ(warnings.size(), 1u);
+            EXPECT_NE(warnings[0].find("3006 x 3006"), std::string::npos) << warnings[0];
             EXPECT_FALSE(FileExists(stale)) << "a K.txt of another model stays behind";
         } else {
-            EXPECT_TRUE(warnings.m_Texts.empty());
+            EXPECT_TRUE(warnings.empty());
             const std::string dumped = ReadFile(dir.File("K.txt"));
             EXPECT_EQ(dumped.size(), 31 + n * (15 * n + 1));
             EXPECT_EQ(dumped.substr(0, 31), "           3006           3006\n");
