@@ -89,6 +89,8 @@ int main(int argc, char** argv)
         sizes = {{39, 24}, {124, 79}, {399, 249}, {699, 428}};
 
     const std::unique_ptr<SparseSolver> solver = MakeSparseSolver();
+    if (!SparseSolverAvailable())
+        return 1;
     const double peak = BlasGflops();
     const char* kernels = std::getenv("OPENBLAS_CORETYPE");
     std::printf("BLAS matrix product (3000 x 3000): %.1f GFLOP/s (OPENBLAS_CORETYPE=%s)\n\n", peak,

@@ -180,7 +180,9 @@ struct CholmodSolver::Library {
     ~Library() { api.finish(&common); }
 };
 
-CholmodSolver::CholmodSolver() : m_Library(std::make_unique<Library>()) {}
+// The library is opened by the first solution, so that a program without
+// it still starts and solves every system the dense solver can take.
+CholmodSolver::CholmodSolver() = default;
 
 CholmodSolver::~CholmodSolver() = default;
 
@@ -191,6 +193,8 @@ SparseSolver::Statistics CholmodSolver::LastStatistics() const
 
 void CholmodSolver::Solve(const SparseMatrix& K, const double* f, double* d)
 {
+    if (!m_Library)
+        m_Library = std::make_unique<Library>();
     cholmod_common& c = m_Library->common;
     const CholmodApi& api = m_Library->api;
     const std::size_t n = static_cast<std::size_t>(K.m_Rows);
@@ -271,6 +275,16 @@ void CholmodSolver::Solve(const SparseMatrix& K, const double* f, double* d)
     std::memcpy(d, X->x, n * sizeof(double));
     api.free_dense(&X, &c);
     m_Statistics.solveSeconds = SecondsSince(start);
+}
+
+bool SparseSolverAvailable()
+{
+    try {
+        Cholmod();
+        return true;
+    } catch (const FatalError&) {
+        return false;
+    }
 }
 
 std::unique_ptr<SparseSolver> MakeSparseSolver()

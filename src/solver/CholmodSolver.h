@@ -23,5 +23,9 @@ private:
     Statistics m_Statistics;
 };
 
+// Opens the solver's library now rather than at the first solution; false
+// when it is missing (the solution would then report that).
+bool SparseSolverAvailable();
+
 // The solver every front end hands to its models.
 std::unique_ptr<SparseSolver> MakeSparseSolver();
