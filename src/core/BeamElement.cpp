@@ -279,12 +279,14 @@ Matrix BeamElement::ForInElemCS() const
 
 BeamElement::AxisResults BeamElement::ComputeAxisResults() const
 {
-    AxisResults axis;
-    if (IsSixBySix(m_T) && IsSixVector(m_DisInGlobalCS) && IsSixVector(m_ForInGlobalCS) &&
-        HasRotationZeros(m_T.Data())) {
+    AxisResults axis{};
+    // An element that was never initialised has no rotation yet: its axis
+    // values stay zeros rather than being read from matrices too small.
+    const bool initialised = IsSixBySix(m_T) && IsSixVector(m_DisInGlobalCS) && IsSixVector(m_ForInGlobalCS);
+    if (initialised && HasRotationZeros(m_T.Data())) {
         RotationTransposedTimes(m_T.Data(), m_DisInGlobalCS.Data(), axis.u);
         RotationTransposedTimes(m_T.Data(), m_ForInGlobalCS.Data(), axis.f);
-    } else {
+    } else if (initialised) {
         TransposedTimes(m_T, m_DisInGlobalCS, axis.u);
         TransposedTimes(m_T, m_ForInGlobalCS, axis.f);
     }

@@ -60,6 +60,17 @@ TEST(BeamElement, UnloadedUnsolvedElementHasNoMomentOrShear)
     }
 }
 
+TEST(BeamElement, AnElementNeverInitialisedHasZeroAxisValues)
+{
+    // Its rotation is still the 1 x 1 default: nothing may be read as 6 x 6.
+    const BeamElement e;
+    const BeamElement::AxisResults axis = e.ComputeAxisResults();
+    for (int i = 0; i < 6; ++i) {
+        EXPECT_EQ(axis.u[i], 0);
+        EXPECT_EQ(axis.f[i], 0);
+    }
+}
+
 TEST(BeamElement, UniformLoadOnASimplySupportedSpan)
 {
     const double q = 3, L = 4;
