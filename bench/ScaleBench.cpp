@@ -54,7 +54,7 @@ double BlasGflops()
 
 struct Times {
     std::vector<double> read, assemble, dump, solve, post, total, analyse, factorise, substitute;
-    double flops = 0;
+    double flops = 0, residual = 0;
     std::size_t factorNonZeros = 0, matrixNonZeros = 0;
     int elements = 0;
 };
@@ -95,9 +95,9 @@ int main(int argc, char** argv)
     const char* kernels = std::getenv("OPENBLAS_CORETYPE");
     std::printf("BLAS matrix product (3000 x 3000): %.1f GFLOP/s (OPENBLAS_CORETYPE=%s)\n\n", peak,
                 kernels ? kernels : "unset");
-    std::printf("%9s %9s %8s | %8s %8s %8s %8s %8s | %8s | %8s %8s %8s %7s %9s %7s\n", "nodes", "elements",
+    std::printf("%9s %9s %8s | %8s %8s %8s %8s %8s | %8s | %8s %8s %8s %7s %9s %7s %8s\n", "nodes", "elements",
                 "unknowns", "read", "assemble", "K.txt", "solve", "post", "total", "analyse", "factor", "subst",
-                "GFLOP/s", "nnz(L)", "GFLOP");
+                "GFLOP/s", "nnz(L)", "GFLOP", "residual");
 
     std::string root = (std::filesystem::temp_directory_path() / "vela-scale-XXXXXX").string();
     if (!::mkdtemp(root.data()))
@@ -163,14 +163,15 @@ int main(int argc, char** argv)
                 t.flops = s.factorFlops;
                 t.factorNonZeros = s.factorNonZeros;
                 t.matrixNonZeros = model.m_KSparse.NonZeros();
+                t.residual = model.RelativeResidual(model.m_D);
             }
         }
         auto ms = [](const std::vector<double>& v) { return v.empty() ? 0.0 : 1e3 * Median(v); };
         const double factorise = t.factorise.empty() ? 0.0 : Median(t.factorise);
-        std::printf("%9d %9d %8d | %8.1f %8.1f %8.1f %8.1f %8.1f | %8.1f | %8.1f %8.1f %8.1f %7.1f %9zu %7.2f\n",
+        std::printf("%9d %9d %8d | %8.1f %8.1f %8.1f %8.1f %8.1f | %8.1f | %8.1f %8.1f %8.1f %7.1f %9zu %7.2f %8.1e\n",
                     nodes, t.elements, 3 * nodes, ms(t.read), ms(t.assemble), ms(t.dump), ms(t.solve), ms(t.post),
                     ms(t.total), ms(t.analyse), ms(t.factorise), ms(t.substitute),
-                    factorise > 0 ? t.flops / factorise / 1e9 : 0.0, t.factorNonZeros, t.flops / 1e9);
+                    factorise > 0 ? t.flops / factorise / 1e9 : 0.0, t.factorNonZeros, t.flops / 1e9, t.residual);
         std::fflush(stdout);
     }
     std::printf("\nmilliseconds, median of %d runs. read: the reader and its side files; assemble: the rest\n"
