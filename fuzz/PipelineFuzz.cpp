@@ -5,6 +5,7 @@
 // file that is not one of the nine, nor a result file of a failed run.
 #include "FuzzSupport.h"
 
+#include "app/Layers.h"
 #include "core/FatalError.h"
 #include "core/StructureModel.h"
 #include "core/ViewTransform.h"
@@ -55,20 +56,7 @@ void DrawEverything(const StructureModel& model, ViewTransform& view, bool solve
     RecordingCanvas canvas;
     view.SetDC(&canvas);
     view.SetUp(800, 600, model.m_XMin, model.m_XMax, model.m_YMin, model.m_YMax);
-    model.DrawNodeNumbers();
-    model.DrawElementNumbers();
-    model.DrawStructure();
-    if (solved) {
-        model.DrawDeformedShape();
-        model.DrawMomentDiagram();
-        model.DrawShearDiagram();
-    }
-    model.DrawDistributedLoads();
-    model.DrawForces();
-    model.DrawSprings();
-    model.DrawTorsionalSprings();
-    model.DrawPrescribedDisplacements();
-    model.DrawRestrictedNodes();
+    DrawLayers(model, AllLayers(solved));
     view.SetDC(nullptr);
     FUZZ_CHECK(canvas.StateIsInitial(), "every layer restores the canvas state");
 }

@@ -15,6 +15,17 @@ LayerFlags FreshStructureLayers()
     return flags;
 }
 
+LayerFlags AllLayers(bool solved)
+{
+    LayerFlags flags = FreshStructureLayers();
+    flags.m_ShowNodeNumbers = true;
+    flags.m_ShowElementNumbers = true;
+    flags.m_ShowDeformed = solved;
+    flags.m_ShowMoment = solved;
+    flags.m_ShowShear = solved;
+    return flags;
+}
+
 void DrawLayers(const StructureModel& model, const LayerFlags& flags)
 {
     if (flags.m_ShowNodeNumbers)

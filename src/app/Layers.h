@@ -23,6 +23,10 @@ struct LayerFlags {
 // its loads and supports.
 LayerFlags FreshStructureLayers();
 
+// Every layer, the result diagrams only for a solved model: what checks
+// that each layer draws safely switch on.
+LayerFlags AllLayers(bool solved);
+
 // Draws the layers that are switched on, through the model's view, in the
 // fixed painting order: numbers lie under the structure, the result diagram
 // over it, loads and supports on top.

@@ -1,6 +1,7 @@
 // Replays, in this process (so that the sanitizer build sees every access),
 // the inputs that once broke the program and every refused file, through
 // the whole batch path and every drawing layer.
+#include "app/Layers.h"
 #include "core/FatalError.h"
 #include "core/StructureModel.h"
 #include "core/ViewTransform.h"
@@ -55,20 +56,7 @@ Reached Replay(const fs::path& file)
         RecordingCanvas canvas;
         view.SetDC(&canvas);
         view.SetUp(800, 600, model.m_XMin, model.m_XMax, model.m_YMin, model.m_YMax);
-        model.DrawNodeNumbers();
-        model.DrawElementNumbers();
-        model.DrawStructure();
-        if (reached == Reached::Solved) {
-            model.DrawDeformedShape();
-            model.DrawMomentDiagram();
-            model.DrawShearDiagram();
-        }
-        model.DrawDistributedLoads();
-        model.DrawForces();
-        model.DrawSprings();
-        model.DrawTorsionalSprings();
-        model.DrawPrescribedDisplacements();
-        model.DrawRestrictedNodes();
+        DrawLayers(model, AllLayers(reached == Reached::Solved));
         EXPECT_TRUE(canvas.StateIsInitial()) << file;
     }
     return reached;

@@ -1,5 +1,6 @@
 #include "Scene.h"
 
+#include "app/Layers.h"
 #include "core/Warnings.h"
 #include "support/TestSupport.h"
 
@@ -34,18 +35,7 @@ void SolveAndDrawEverything(Scene& scene, const ScratchDir& dir, const std::stri
     m.PostProcess();
     EXPECT_FALSE(warnings.m_Texts.empty()); // the solution is not passed off as sound
     scene.view.SetUp(800, 600, m.m_XMin, m.m_XMax, m.m_YMin, m.m_YMax);
-    m.DrawNodeNumbers();
-    m.DrawElementNumbers();
-    m.DrawStructure();
-    m.DrawDeformedShape();
-    m.DrawMomentDiagram();
-    m.DrawShearDiagram();
-    m.DrawDistributedLoads();
-    m.DrawForces();
-    m.DrawSprings();
-    m.DrawTorsionalSprings();
-    m.DrawPrescribedDisplacements();
-    m.DrawRestrictedNodes();
+    DrawLayers(m, AllLayers(true));
 }
 
 void ExpectPixelsInRange(const Scene& scene)

@@ -1,3 +1,4 @@
+#include "app/Layers.h"
 #include "graphics/Drawing.h"
 #include "graphics/Scene.h"
 #include "graphics/SymbolOutlines.h"
@@ -296,18 +297,7 @@ TEST(Drawing, NonFiniteInputsDrawNoGarbage)
     scene.view.m_VisualScaleofForce = 1e308;
 
     auto drawAll = [&] {
-        m.DrawNodeNumbers();
-        m.DrawElementNumbers();
-        m.DrawStructure();
-        m.DrawDeformedShape();
-        m.DrawMomentDiagram();
-        m.DrawShearDiagram();
-        m.DrawDistributedLoads();
-        m.DrawForces();
-        m.DrawSprings();
-        m.DrawTorsionalSprings();
-        m.DrawPrescribedDisplacements();
-        m.DrawRestrictedNodes();
+        DrawLayers(m, AllLayers(true));
     };
     drawAll();
     EXPECT_FALSE(scene.canvas.m_Segments.empty());
