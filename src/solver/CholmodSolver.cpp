@@ -120,6 +120,27 @@ bool AllPivotsUsable(const cholmod_factor& L)
     return true;
 }
 
+// CHOLMOD's view of a square matrix held in compressed columns (start,
+// index; values, or none for a pattern) of which it reads the entries on
+// and above the diagonal. Nothing is copied; CHOLMOD does not write to it.
+cholmod_sparse SymmetricView(std::size_t n, const int* start, const int* index, const double* values)
+{
+    cholmod_sparse view{};
+    view.nrow = n;
+    view.ncol = n;
+    view.nzmax = static_cast<std::size_t>(start[n]);
+    view.p = const_cast<int*>(start);
+    view.i = const_cast<int*>(index);
+    view.x = const_cast<double*>(values);
+    view.stype = 1;
+    view.itype = CHOLMOD_INT;
+    view.xtype = values ? CHOLMOD_REAL : CHOLMOD_PATTERN;
+    view.dtype = CHOLMOD_DOUBLE;
+    view.sorted = 1;
+    view.packed = 1;
+    return view;
+}
+
 // A fill-reducing ordering of K computed on the graph of its blocks (the
 // nodes), a ninth of the size of the graph of its entries, and expanded so
 // that the components of each node stay together. Minimum degree (AMD):
@@ -142,18 +163,7 @@ std::vector<int> BlockOrdering(const SparseMatrix& K, cholmod_common& c)
     }
     start[blocks] = static_cast<int>(index.size());
 
-    cholmod_sparse G{};
-    G.nrow = blocks;
-    G.ncol = blocks;
-    G.nzmax = index.size();
-    G.p = start.data();
-    G.i = index.data();
-    G.stype = 1;
-    G.itype = CHOLMOD_INT;
-    G.xtype = CHOLMOD_PATTERN;
-    G.dtype = CHOLMOD_DOUBLE;
-    G.sorted = 1;
-    G.packed = 1;
+    cholmod_sparse G = SymmetricView(blocks, start.data(), index.data(), nullptr);
     std::vector<int> order(blocks);
     if (!Cholmod().amd(&G, nullptr, 0, order.data(), &c))
         return {};
@@ -205,19 +215,7 @@ void CholmodSolver::Solve(const SparseMatrix& K, const double* f, double* d)
     // The rows of K, read as columns, are the columns of K' = K; with
     // stype = 1 CHOLMOD reads the entries on and above the diagonal of
     // that view, that is the lower triangle of K, and ignores the rest.
-    cholmod_sparse A{};
-    A.nrow = n;
-    A.ncol = n;
-    A.nzmax = K.NonZeros();
-    A.p = const_cast<int*>(K.m_RowStart.data());
-    A.i = const_cast<int*>(K.m_Col.data());
-    A.x = const_cast<double*>(K.m_Value.data());
-    A.stype = 1;
-    A.itype = CHOLMOD_INT;
-    A.xtype = CHOLMOD_REAL;
-    A.dtype = CHOLMOD_DOUBLE;
-    A.sorted = 1;
-    A.packed = 1;
+    cholmod_sparse A = SymmetricView(n, K.m_RowStart.data(), K.m_Col.data(), K.m_Value.data());
 
     auto start = std::chrono::steady_clock::now();
     std::vector<int> permutation = BlockOrdering(K, c);
