@@ -3,7 +3,8 @@
 #include "FrameGenerator.h"
 
 #include "core/StructureModel.h"
-#include "core/ViewTransform.h"
+#include "input/Load.h"
+#include "reports/PostProcess.h"
 #include "solver/CholmodSolver.h"
 
 #include <benchmark/benchmark.h>
@@ -39,11 +40,11 @@ SparseSolver& Solver()
     return *solver;
 }
 
-void Load(StructureModel& model, ViewTransform& view, const Frame& frame)
+void LoadFrame(StructureModel& model, const Frame& frame)
 {
     model.m_OutputDir = frame.folder;
     model.m_SparseSolver = &Solver();
-    model.Load(frame.file.c_str(), &view);
+    Load(model, frame.file.c_str());
 }
 
 void BM_Load(benchmark::State& state)
@@ -51,8 +52,7 @@ void BM_Load(benchmark::State& state)
     const Frame frame = PrepareFrame(static_cast<int>(state.range(0)), static_cast<int>(state.range(1)));
     for (auto _ : state) {
         StructureModel model;
-        ViewTransform view;
-        Load(model, view, frame);
+        LoadFrame(model, frame);
         benchmark::DoNotOptimize(model.m_K.Data());
     }
     state.counters["nodes"] = static_cast<double>((state.range(0) + 1) * (state.range(1) + 1));
@@ -63,8 +63,7 @@ void BM_Solve(benchmark::State& state)
 {
     const Frame frame = PrepareFrame(static_cast<int>(state.range(0)), static_cast<int>(state.range(1)));
     StructureModel model;
-    ViewTransform view;
-    Load(model, view, frame);
+    LoadFrame(model, frame);
     for (auto _ : state) {
         model.Solve();
         benchmark::DoNotOptimize(model.m_D.Data());
@@ -77,11 +76,10 @@ void BM_PostProcess(benchmark::State& state)
 {
     const Frame frame = PrepareFrame(static_cast<int>(state.range(0)), static_cast<int>(state.range(1)));
     StructureModel model;
-    ViewTransform view;
-    Load(model, view, frame);
+    LoadFrame(model, frame);
     model.Solve();
     for (auto _ : state)
-        model.PostProcess();
+        PostProcess(model);
     std::filesystem::remove_all(frame.folder);
 }
 
@@ -90,10 +88,9 @@ void BM_FileToAllFiles(benchmark::State& state)
     const Frame frame = PrepareFrame(static_cast<int>(state.range(0)), static_cast<int>(state.range(1)));
     for (auto _ : state) {
         StructureModel model;
-        ViewTransform view;
-        Load(model, view, frame);
+        LoadFrame(model, frame);
         model.Solve();
-        model.PostProcess();
+        PostProcess(model);
     }
     std::filesystem::remove_all(frame.folder);
 }

@@ -11,7 +11,8 @@
 #include "FrameGenerator.h"
 
 #include "core/StructureModel.h"
-#include "core/ViewTransform.h"
+#include "input/ReadBeamSystemFile.h"
+#include "reports/PostProcess.h"
 #include "solver/CholmodSolver.h"
 
 #include <algorithm>
@@ -109,19 +110,17 @@ int main(int argc, char** argv)
         int nodes = 0;
         for (int r = 0; r < repeat; ++r) {
             StructureModel model;
-            ViewTransform view;
             model.m_OutputDir = root;
             model.m_SparseSolver = solver.get();
             model.m_Solver = choice;
             model.m_DumpMatrices = dump;
             const auto start = BenchClock::now();
-            model.ReadBeamSystemFile(file.c_str());
+            ReadBeamSystemFile(model, file.c_str());
             t.read.push_back(SecondsSince(start));
 
             // The rest of the load pipeline, in its order.
             auto stage = BenchClock::now();
             model.ComputeInertiaLevels();
-            model.m_View = &view;
             model.ComputeBoundingBox();
             const auto stiffness = BenchClock::now();
             model.AssembleStiffness();
@@ -149,7 +148,7 @@ int main(int argc, char** argv)
             t.solve.push_back(SecondsSince(stage));
 
             stage = BenchClock::now();
-            model.PostProcess();
+            PostProcess(model);
             t.post.push_back(SecondsSince(stage));
             t.total.push_back(total + t.solve.back() + t.post.back());
 

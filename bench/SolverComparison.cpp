@@ -10,7 +10,7 @@
 
 #include "core/SparseMatrix.h"
 #include "core/StructureModel.h"
-#include "core/ViewTransform.h"
+#include "input/Load.h"
 #include "solver/CholmodSolver.h"
 
 #include <Eigen/OrderingMethods>
@@ -81,11 +81,10 @@ int main(int argc, char** argv)
         const std::string file = root + "/frame.txt";
         std::ofstream(file, std::ios::binary) << GenerateFrame(storeys, bays);
         StructureModel model;
-        ViewTransform view;
         model.m_OutputDir = root;
         model.m_SparseSolver = cholmod.get();
         model.m_Solver = SolverChoice::Sparse;
-        model.Load(file.c_str(), &view);
+        Load(model, file.c_str());
         const SparseMatrix& K = model.m_KSparse;
         const std::size_t n = static_cast<std::size_t>(K.m_Rows);
 

@@ -14,7 +14,9 @@
 #include "FrameGenerator.h"
 
 #include "core/StructureModel.h"
-#include "core/ViewTransform.h"
+#include "input/ReadBeamSystemFile.h"
+#include "reports/PostProcess.h"
+#include "reports/ResultFiles.h"
 
 #include <benchmark/benchmark.h>
 
@@ -87,11 +89,10 @@ void FillDisplacements(StructureModel& model)
 }
 
 // A model read from the frame, ready for PostProcess.
-void PrepareForPostProcess(StructureModel& model, ViewTransform& view, const Frame& frame)
+void PrepareForPostProcess(StructureModel& model, const Frame& frame)
 {
     model.m_OutputDir = frame.folder;
-    model.ReadBeamSystemFile(frame.file.c_str());
-    model.m_View = &view;
+    ReadBeamSystemFile(model, frame.file.c_str());
     model.ComputeBoundingBox();
     FillDisplacements(model);
 }
@@ -108,7 +109,7 @@ void BM_Read(benchmark::State& state)
     for (auto _ : state) {
         auto model = std::make_unique<StructureModel>();
         model->m_OutputDir = frame.folder;
-        model->ReadBeamSystemFile(frame.file.c_str());
+        ReadBeamSystemFile(*model, frame.file.c_str());
         benchmark::DoNotOptimize(model->m_Elements.data());
         // Freeing the model is not part of reading.
         state.PauseTiming();
@@ -123,10 +124,9 @@ void BM_PostProcess(benchmark::State& state)
     const int index = static_cast<int>(state.range(0));
     const Frame& frame = FrameFor(index);
     StructureModel model;
-    ViewTransform view;
-    PrepareForPostProcess(model, view, frame);
+    PrepareForPostProcess(model, frame);
     for (auto _ : state)
-        model.PostProcess();
+        PostProcess(model);
     state.counters["nodes"] = Nodes(index);
     state.counters["elements"] = model.m_NELEM;
 }
@@ -139,15 +139,14 @@ void BM_PostProcessFresh(benchmark::State& state)
     const int index = static_cast<int>(state.range(0));
     const Frame& frame = FrameFor(index);
     StructureModel model;
-    ViewTransform view;
-    PrepareForPostProcess(model, view, frame);
+    PrepareForPostProcess(model, frame);
     for (auto _ : state) {
         state.PauseTiming();
         for (const char* name : {"Nodal_Displacement.txt", "MForInGlobalCS.txt", "MForInElemCS.txt",
                                  "Nodal_Reaction.txt", "MDisInGlobalCS.txt"})
             std::filesystem::remove(frame.folder + "/" + name);
         state.ResumeTiming();
-        model.PostProcess();
+        PostProcess(model);
     }
     state.counters["nodes"] = Nodes(index);
     state.counters["elements"] = model.m_NELEM;
@@ -160,8 +159,7 @@ void BM_PostProcessStep(benchmark::State& state)
     const int step = static_cast<int>(state.range(1));
     const Frame& frame = FrameFor(index);
     StructureModel model;
-    ViewTransform view;
-    PrepareForPostProcess(model, view, frame);
+    PrepareForPostProcess(model, frame);
     model.ComputeElementResults();
     static const char* const names[] = {"OutputNodalDisplacement", "ComputeElementResults", "OutputMForInGlobalCS",
                                         "OutputMForInElemCS",      "OutputNodalReaction",   "OutputMDisInGlobalCS",
@@ -169,12 +167,12 @@ void BM_PostProcessStep(benchmark::State& state)
     state.SetLabel(names[step]);
     for (auto _ : state) {
         switch (step) {
-        case 0: model.OutputNodalDisplacement(); break;
+        case 0: OutputNodalDisplacement(model); break;
         case 1: model.ComputeElementResults(); break;
-        case 2: model.OutputMForInGlobalCS(); break;
-        case 3: model.OutputMForInElemCS(); break;
-        case 4: model.OutputNodalReaction(); break;
-        case 5: model.OutputMDisInGlobalCS(); break;
+        case 2: OutputMForInGlobalCS(model); break;
+        case 3: OutputMForInElemCS(model); break;
+        case 4: OutputNodalReaction(model); break;
+        case 5: OutputMDisInGlobalCS(model); break;
         case 6: model.ComputeShearScale(); break;
         case 7: model.ComputeDispScale(); break;
         case 8: model.ComputeMomentScale(); break;
@@ -209,9 +207,8 @@ void WriteOutputs(const std::string& dir)
         const Frame frame = WriteFrame(dir + "/" + std::to_string(static_cast<long>(Nodes(static_cast<int>(i)))),
                                        kSizes[i]);
         StructureModel model;
-        ViewTransform view;
-        PrepareForPostProcess(model, view, frame);
-        model.PostProcess();
+        PrepareForPostProcess(model, frame);
+        PostProcess(model);
         std::cout << frame.folder << ": scales " << model.m_VisualScaleofShear << ' ' << model.m_VisualScaleofDisp
                   << ' ' << model.m_VisualScaleofMoment << '\n';
     }

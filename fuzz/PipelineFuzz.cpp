@@ -5,14 +5,16 @@
 // file that is not one of the nine, nor a result file of a failed run.
 #include "FuzzSupport.h"
 
-#include "app/Layers.h"
+#include "app/ModelSetup.h"
 #include "core/FatalError.h"
 #include "core/StructureModel.h"
-#include "core/ViewTransform.h"
 #include "core/Warnings.h"
+#include "graphics/Layers.h"
 #include "graphics/RecordingCanvas.h"
-#include "input/BeamSystemText.h"
-#include "solver/CholmodSolver.h"
+#include "graphics/ViewTransform.h"
+#include "input/Load.h"
+#include "input/ReadBeamSystemFile.h"
+#include "reports/PostProcess.h"
 
 #include <cstddef>
 #include <memory>
@@ -51,13 +53,12 @@ void Clear(const fs::path& folder)
         fs::remove_all(entry.path());
 }
 
-void DrawEverything(const StructureModel& model, ViewTransform& view, bool solved)
+void DrawEverything(const StructureModel& model, bool solved)
 {
     RecordingCanvas canvas;
-    view.SetDC(&canvas);
+    ViewTransform view;
     view.SetUp(800, 600, model.m_XMin, model.m_XMax, model.m_YMin, model.m_YMax);
-    DrawLayers(model, AllLayers(solved));
-    view.SetDC(nullptr);
+    DrawLayers(canvas, view, model, AllLayers(solved));
     FUZZ_CHECK(canvas.StateIsInitial(), "every layer restores the canvas state");
 }
 
@@ -104,22 +105,20 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     }
     Clear(out);
 
-    StructureModel model;
-    ViewTransform view;
-    CollectingWarnings warnings;
-    model.m_OutputDir = out.string();
-    model.m_Warnings = &warnings;
     // Half the inputs take the sparse path (decided by the input itself, so
-    // that a finding replays alike).
-    static const std::unique_ptr<SparseSolver> sparse = MakeSparseSolver();
-    model.m_SparseSolver = sparse.get();
-    model.m_Solver = text.size() % 2 ? SolverChoice::Sparse : SolverChoice::Auto;
+    // that a finding replays alike). The solver's library is opened once.
+    static CollectingWarnings warnings;
+    static const ModelSetup* setup = new ModelSetup(warnings);
+    warnings.m_Texts.clear();
+    const std::unique_ptr<StructureModel> made = setup->NewModel(
+        ModelOptions{out.string(), text.size() % 2 ? SolverChoice::Sparse : SolverChoice::Auto});
+    StructureModel& model = *made;
     enum { Refused, Loaded, Solved } reached = Refused;
     try {
-        model.Load(input.c_str(), &view);
+        Load(model, input.c_str());
         reached = Loaded;
         model.Solve();
-        model.PostProcess();
+        PostProcess(model);
         reached = Solved;
     } catch (const FatalError& fatal) {
         FUZZ_CHECK(fatal.Status() == 1, "a failure ends with status 1");
@@ -142,6 +141,6 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
             FUZZ_CHECK(!names.count(name), "a failed solution writes no result file " + name);
     }
     if (reached != Refused)
-        DrawEverything(model, view, reached == Solved);
+        DrawEverything(model, reached == Solved);
     return 0;
 }

@@ -5,7 +5,7 @@
 
 #include "core/FatalError.h"
 #include "core/StructureModel.h"
-#include "input/BeamSystemText.h"
+#include "input/ReadBeamSystemFile.h"
 
 #include <cmath>
 #include <cstddef>

@@ -5,8 +5,8 @@
 #include "core/FatalError.h"
 #include "core/StructureModel.h"
 #include "core/TextFile.h"
-#include "core/ViewTransform.h"
-#include "solver/CholmodSolver.h"
+#include "graphics/ViewTransform.h"
+#include "reports/PostProcess.h"
 
 #include <filesystem>
 #include <new>
@@ -78,12 +78,10 @@ void AppState::MessageWarnings::Warning(const std::string& text)
 }
 
 AppState::AppState(Platform& platform, std::string buildDate)
-    : m_Model(std::make_unique<StructureModel>()), m_View(std::make_unique<ViewTransform>()),
-      m_Platform(platform), m_BuildDate(std::move(buildDate)), m_Sink(platform),
-      m_SparseSolver(MakeSparseSolver())
+    : m_View(std::make_unique<ViewTransform>()), m_Platform(platform), m_BuildDate(std::move(buildDate)),
+      m_Sink(platform), m_Setup(m_Sink)
 {
-    m_Model->m_Warnings = &m_Sink;
-    m_Model->m_SparseSolver = m_SparseSolver.get();
+    m_Model = m_Setup.NewModel({});
 }
 
 AppState::~AppState() = default;
@@ -197,13 +195,9 @@ bool AppState::LoadBeamSystemFile(const std::string& path)
     if (OutputDirectoryBlocked())
         return false;
 
-    auto model = std::make_unique<StructureModel>();
-    auto view = std::make_unique<ViewTransform>();
-    model->m_Warnings = &m_Sink;
-    model->m_SparseSolver = m_SparseSolver.get();
-    model->m_OutputDir = m_Platform.CurrentDirectory();
+    std::unique_ptr<StructureModel> model;
     try {
-        model->Load(path.c_str(), view.get());
+        model = m_Setup.LoadModel(path, ModelOptions{m_Platform.CurrentDirectory()});
     } catch (const FatalError& error) {
         Warning(error.Message());
         return false;
@@ -213,7 +207,7 @@ bool AppState::LoadBeamSystemFile(const std::string& path)
     }
 
     m_Model = std::move(model);
-    m_View = std::move(view);
+    m_View = std::make_unique<ViewTransform>();
     m_Loaded = true;
     m_LoadedFileName = path;
 
@@ -238,7 +232,7 @@ void AppState::SolveModel()
     try {
         m_Model->Solve();
         m_Solved = true;
-        m_Model->PostProcess();
+        PostProcess(*m_Model);
         return;
     } catch (const FatalError& error) {
         m_Solved = false;

@@ -1,15 +1,15 @@
 #pragma once
 
-#include "app/Layers.h"
+#include "app/ModelSetup.h"
 #include "core/Records.h"
 #include "core/Warnings.h"
+#include "graphics/Layers.h"
 
 #include <memory>
 #include <string>
 
 class Canvas;
 class Platform;
-class SparseSolver;
 class StructureModel;
 class ViewTransform;
 
@@ -136,6 +136,5 @@ private:
     Platform& m_Platform;
     std::string m_BuildDate;
     MessageWarnings m_Sink;
-    // Solves the systems of large models; every model is handed it.
-    std::unique_ptr<SparseSolver> m_SparseSolver;
+    ModelSetup m_Setup;
 };

@@ -6,7 +6,8 @@
 #include "app/AppState.h"
 #include "app/Platform.h"
 #include "core/StructureModel.h"
-#include "core/ViewTransform.h"
+#include "graphics/Drawing.h"
+#include "graphics/ViewTransform.h"
 
 #include <cmath>
 
@@ -130,11 +131,9 @@ void AppState::Paint(Canvas& canvas)
 {
     if (m_ClientWidth <= 0 || m_ClientHeight <= 0)
         return;
-    m_View->SetDC(&canvas);
     if (m_Mode == InteractionMode::ZoomWindow && m_ClickCount == 1)
-        m_View->DrawRubberBand(m_Corner1X, m_Corner1Y, m_Corner2X, m_Corner2Y);
+        DrawRubberBand(canvas, m_Corner1X, m_Corner1Y, m_Corner2X, m_Corner2Y);
     // An empty model has nothing to draw, whatever layers are switched on.
     if (m_Loaded)
-        DrawLayers(*m_Model, *this);
-    m_View->SetDC(nullptr);
+        DrawLayers(canvas, *m_View, *m_Model, *this);
 }

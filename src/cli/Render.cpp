@@ -1,12 +1,12 @@
 #include "cli/Render.h"
 
-#include "app/Layers.h"
+#include "app/ModelSetup.h"
 #include "cli/StderrWarnings.h"
 #include "core/FatalError.h"
 #include "core/Records.h"
 #include "core/StructureModel.h"
-#include "core/ViewTransform.h"
-#include "solver/CholmodSolver.h"
+#include "graphics/Layers.h"
+#include "reports/PostProcess.h"
 #if defined(VELA_HAVE_QT)
 #include "qt/Render.h"
 #endif
@@ -259,23 +259,18 @@ int Render(const RenderRequest& args)
 
     const PrivateFolder folder;
     StderrWarnings warnings;
-    ViewTransform view;
-    StructureModel model;
-    model.m_OutputDir = folder.Path();
-    model.m_Warnings = &warnings;
-    const std::unique_ptr<SparseSolver> sparse = MakeSparseSolver();
-    model.m_SparseSolver = sparse.get();
-    model.Load(args.input.c_str(), &view);
+    const ModelSetup setup(warnings);
+    const std::unique_ptr<StructureModel> model = setup.LoadModel(args.input, ModelOptions{folder.Path()});
     if (args.needsSolution) {
-        model.Solve();
-        model.PostProcess();
+        model->Solve();
+        PostProcess(*model);
     }
 
     PictureOptions options;
     options.width = args.width;
     options.height = args.height;
     options.background = args.background;
-    RenderModelPicture(model, args.layers, options, args.output);
+    RenderModelPicture(*model, args.layers, options, args.output);
     return 0;
 #else
     (void)args;

@@ -1,6 +1,6 @@
 #pragma once
 
-#include "app/Layers.h"
+#include "graphics/Layers.h"
 #include "core/Records.h"
 
 #include <optional>

@@ -1,10 +1,10 @@
 #include "cli/Commands.h"
 #include "cli/StderrWarnings.h"
 
+#include "app/ModelSetup.h"
 #include "core/FatalError.h"
 #include "core/StructureModel.h"
-#include "core/ViewTransform.h"
-#include "solver/CholmodSolver.h"
+#include "reports/PostProcess.h"
 
 #include <cstdio>
 #include <filesystem>
@@ -60,18 +60,12 @@ int RunSolveCommand(const std::vector<std::string>& args, const char* usage)
     }
 
     StderrWarnings warnings;
-    StructureModel model;
-    ViewTransform view;
-    model.m_OutputDir = folder;
-    model.m_Warnings = &warnings;
-    const std::unique_ptr<SparseSolver> sparse = MakeSparseSolver();
-    model.m_SparseSolver = sparse.get();
-    model.m_Solver = solver;
-    model.m_DumpMatrices = dumpMatrices;
+    const ModelSetup setup(warnings);
+    std::unique_ptr<StructureModel> model;
     try {
-        model.Load(file.c_str(), &view);
-        model.Solve();
-        model.PostProcess();
+        model = setup.LoadModel(file, ModelOptions{folder, solver, dumpMatrices});
+        model->Solve();
+        PostProcess(*model);
     } catch (const FatalError& fatal) {
         std::fprintf(stderr, "%s\n", fatal.Message());
         return fatal.Status() != 0 ? fatal.Status() : 1;
@@ -79,7 +73,7 @@ int RunSolveCommand(const std::vector<std::string>& args, const char* usage)
         std::fprintf(stderr, "vela-cli solve: not enough memory for this model\n");
         return 1;
     }
-    std::printf("Solved %s: %d nodes, %d elements; results in %s\n", file.c_str(), model.m_NPOIN, model.m_NELEM,
+    std::printf("Solved %s: %d nodes, %d elements; results in %s\n", file.c_str(), model->m_NPOIN, model->m_NELEM,
                 folder.empty() ? "the current folder" : folder.c_str());
     return 0;
 }

@@ -219,6 +219,45 @@ void BeamElement::ComputeStiffnessInto(Matrix& global)
     }
 }
 
+Matrix BeamElement::ComputeStiffnessPlain()
+{
+    const double L = ChordLength();
+    m_Length = L;
+    const double E = m_Property.E, A = m_Property.A, I = m_Property.I;
+    const double ea = E / L * A;
+    const double k12 = I * 12 / L / L * (E / L);
+    const double k6 = I * 6 / L * (E / L);
+    const double k4 = I * 4 * (E / L);
+    const double k2 = (I + I) * (E / L);
+    Matrix& k = m_KInElemCS;
+    k.Resize(6, 6);
+    const double upper[6][6] = {{ea, 0, 0, -ea, 0, 0},    {0, k12, k6, 0, -k12, k6}, {0, 0, k4, 0, -k6, k2},
+                                {0, 0, 0, ea, 0, 0},      {0, 0, 0, 0, k12, -k6},    {0, 0, 0, 0, 0, k4}};
+    for (int i = 0; i < 6; ++i)
+        for (int j = 0; j < 6; ++j)
+            k.At(i * 6 + j) = j >= i ? upper[i][j] : upper[j][i];
+
+    const double c = (m_Node2.x - m_Node1.x) / L;
+    const double s = (m_Node2.y - m_Node1.y) / L;
+    m_T.Resize(6, 6);
+    for (int b = 0; b < 6; b += 3) {
+        m_T.At(b * 6 + b) = c;
+        m_T.At(b * 6 + b + 1) = -s;
+        m_T.At((b + 1) * 6 + b) = s;
+        m_T.At((b + 1) * 6 + b + 1) = c;
+        m_T.At((b + 2) * 6 + b + 2) = 1;
+    }
+    Matrix tt = m_T;
+    tt.Transpose();
+    return (m_T * k) * tt;
+}
+
+void BeamElement::ComputeEndForcesPlain()
+{
+    m_KDisInGlobalCS = m_KInGlobalCS * m_DisInGlobalCS;
+    m_ForInGlobalCS = m_KDisInGlobalCS + m_FixForInGlobalCS;
+}
+
 void BeamElement::SetDistributedLoad(double q1, double q2)
 {
     m_q1 = q1;
@@ -246,8 +285,7 @@ void BeamElement::ComputeEndForces()
     if (!IsSixBySix(m_KInGlobalCS) || !IsSixVector(m_DisInGlobalCS) || !IsSixVector(m_FixForInGlobalCS)) {
         // Not the shapes an initialised element has: the Matrix operations
         // report the mismatch.
-        m_KDisInGlobalCS = m_KInGlobalCS * m_DisInGlobalCS;
-        m_ForInGlobalCS = m_KDisInGlobalCS + m_FixForInGlobalCS;
+        ComputeEndForcesPlain();
         return;
     }
     // The same products and sums in place, without a matrix per element.

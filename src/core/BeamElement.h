@@ -3,12 +3,12 @@
 #include "core/Matrix.h"
 #include "core/Records.h"
 
-class ViewTransform;
-
 // Straight two-node plane frame element (Euler-Bernoulli beam with axial
 // stiffness). Element x runs from m_Node1 to m_Node2, element y is x turned a
 // quarter turn counter-clockwise. End forces (N1, V1, M1, N2, V2, M2) are
-// those the nodes exert on the element.
+// those the nodes exert on the element. The largest values along an element
+// are sampled by the result files (reports/), its pictures drawn by
+// graphics/.
 class BeamElement {
 public:
     BeamElement();
@@ -47,20 +47,11 @@ public:
     double MomentAt(double xi, const AxisResults& axis) const;
     double ShearAt(double xi, const AxisResults& axis) const;
 
-    // Largest values along the element, sampled at 1001 points.
-    void AbsMaxMoment(double& value, double& x) const;
-    void AbsMaxShear(double& value, double& x) const;
-    void MaxDisplacement(double& value, double& x) const;
-    // The same from element-axis values the caller has already computed.
-    void AbsMaxMoment(const AxisResults& axis, double& value, double& x) const;
-    void AbsMaxShear(const AxisResults& axis, double& value, double& x) const;
-    void MaxDisplacement(const AxisResults& axis, double& value, double& x) const;
-
-    // Drawing.
-    void DrawLine(const ViewTransform& view, int width) const;
-    void DrawDeformed(const ViewTransform& view) const;
-    void DrawMoment(const ViewTransform& view) const;
-    void DrawShear(const ViewTransform& view) const;
+    // The plain versions of the in-place computations above, written as the
+    // matrix products they stand for. Tests hold the fast versions to them,
+    // bit for bit.
+    Matrix ComputeStiffnessPlain();
+    void ComputeEndForcesPlain();
 
     int m_No;
     Node m_Node1;

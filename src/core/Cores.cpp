@@ -68,3 +68,16 @@ void RunOnCores(int count, const std::function<void(int)>& work)
     if (failure)
         std::rethrow_exception(failure);
 }
+
+int ChunkCount(int count, int chunkSize)
+{
+    return count > 0 && chunkSize > 0 ? (count - 1) / chunkSize + 1 : 0;
+}
+
+void RunInChunks(int count, int chunkSize, const std::function<void(int chunk, int begin, int end)>& work)
+{
+    RunOnCores(ChunkCount(count, chunkSize), [&](int c) {
+        const int begin = c * chunkSize;
+        work(c, begin, count - begin < chunkSize ? count : begin + chunkSize);
+    });
+}

@@ -4,7 +4,9 @@
 
 #include <cstdint>
 
-class ViewTransform;
+// The records of a Beam System File: plain structures that the reader
+// fills. Each computes what follows from its own fields (equivalent nodal
+// loads, a spring's stiffness); drawing them is graphics/' business.
 
 // A Windows-style colour value, 0x00BBGGRR.
 using COLORREF = std::uint32_t;
@@ -36,8 +38,6 @@ struct RestrictedNode {
     double y = 0;
     int NodeNo = 0;
     int Color = static_cast<int>(kGreen);
-
-    void Draw(const ViewTransform& view) const;
 };
 
 struct force_2d {
@@ -46,8 +46,6 @@ struct force_2d {
     double Fy = 0;
     double Mz = 0;
     int Color = static_cast<int>(kRed);
-
-    void Draw(const ViewTransform& view) const;
 };
 
 struct DistributedLoad {
@@ -63,8 +61,6 @@ struct DistributedLoad {
     void ComputeEquivalentForces();
     force_2d GetEquForce1() const { return EquForce1; }
     force_2d GetEquForce2() const { return EquForce2; }
-
-    void Draw(const ViewTransform& view) const;
 };
 
 struct PrescribedDisplacement {
@@ -78,11 +74,6 @@ struct PrescribedDisplacement {
     int Color = static_cast<int>(kGreen);
 
     void Init(const struct Node& node, double dx, double dy, double rz, bool hasDx, bool hasDy, bool hasRz);
-
-    void Draw(const ViewTransform& view) const;
-    void DrawHands(const ViewTransform& view) const;
-    void DrawRotationArrow(const ViewTransform& view) const;
-    void DrawTranslationArrow(const ViewTransform& view) const;
 };
 
 struct Spring_2d {
@@ -96,8 +87,6 @@ struct Spring_2d {
     void Init(const struct Node& node, double k, double dirX, double dirY);
     void ComputeKInGlobalCS();
     Matrix GetKInGlobalCS() const { return KInGlobalCS; }
-
-    void Draw(const ViewTransform& view) const;
 };
 
 struct Torsional_Spring_2d {
@@ -106,6 +95,4 @@ struct Torsional_Spring_2d {
     int Color = static_cast<int>(kGreen);
 
     void Init(const struct Node& node, double k);
-
-    void Draw(const ViewTransform& view) const;
 };

@@ -1,9 +1,9 @@
 #include "core/StructureModel.h"
 
+#include "core/Cores.h"
 #include "core/FatalError.h"
 #include "core/NumberFormat.h"
 #include "core/TextFile.h"
-#include "core/ViewTransform.h"
 #include "core/Warnings.h"
 
 #include <algorithm>
@@ -17,12 +17,22 @@ constexpr double kPenalty = 1e20;
 constexpr double kTiny = 1e-10;
 constexpr double kScaleFraction = 0.1;
 constexpr std::size_t kMaxDenseUnknowns = 23170; // 4 GiB of matrix
+// The elements are handed to the cores in chunks of this many.
+constexpr int kElementChunk = 4096;
+
+bool AllFinite(const Matrix& m)
+{
+    for (double v : m.m_Data)
+        if (!std::isfinite(v))
+            return false;
+    return true;
+}
 
 } // namespace
 
 StructureModel::StructureModel()
     : m_NumInertiaLevels(0), m_DOFPerNode(3), m_NPOIN(0), m_NodesPerElem(2), m_NELEM(0), m_NEP(0),
-      m_NRN(0), m_NFOR(0), m_NDIS(0), m_NSPR(0), m_NTSPR(0), m_NPRESC(0), m_View(nullptr), m_XMin(0),
+      m_NRN(0), m_NFOR(0), m_NDIS(0), m_NSPR(0), m_NTSPR(0), m_NPRESC(0), m_XMin(0),
       m_XMax(0), m_YMin(0), m_YMax(0), m_VisualScaleofDisp(1), m_VisualScaleofMoment(1),
       m_VisualScaleofShear(1), m_VisualScaleofForce(1), m_VisualScaleofPress(1), m_AverageElemLength(0),
       m_Warnings(nullptr), m_Solver(SolverChoice::Auto), m_SparseSolver(nullptr), m_DumpMatrices(false),
@@ -39,6 +49,40 @@ void StructureModel::Warn(const std::string& text) const
 std::string StructureModel::OutputPath(const char* name) const
 {
     return JoinPath(m_OutputDir, name);
+}
+
+int StructureModel::InitElements()
+{
+    // Each element's matrices depend on its nodes and property alone, and
+    // allocating and filling the few hundred megabytes a large frame's
+    // elements take is much of reading it: so the copies start with empty
+    // matrices, and each element gets, from the core that initialises it,
+    // what the constructor would have given it (ResetResults) before its
+    // Init.
+    BeamElement blank;
+    for (Matrix* matrix : {&blank.m_KInGlobalCS, &blank.m_KInElemCS, &blank.m_T, &blank.m_DisInGlobalCS,
+                           &blank.m_ForInGlobalCS, &blank.m_KDisInGlobalCS, &blank.m_FixForInGlobalCS})
+        matrix->Resize(0, 0);
+    m_Elements.assign(static_cast<std::size_t>(m_NELEM), blank);
+    std::vector<int> firstTooLarge(static_cast<std::size_t>(ChunkCount(m_NELEM, kElementChunk)), -1);
+    RunInChunks(m_NELEM, kElementChunk, [this, &firstTooLarge](int c, int begin, int end) {
+        for (int e = begin; e < end; ++e) {
+            const std::size_t ue = static_cast<std::size_t>(e);
+            BeamElement& element = m_Elements[ue];
+            element.ResetResults();
+            element.Init(e, m_Nodes[static_cast<std::size_t>(m_ElemNodes[2 * ue])],
+                         m_Nodes[static_cast<std::size_t>(m_ElemNodes[2 * ue + 1])],
+                         m_Properties[static_cast<std::size_t>(m_ElemProp[ue])]);
+            if (!AllFinite(element.m_KInGlobalCS)) {
+                firstTooLarge[static_cast<std::size_t>(c)] = e;
+                return;
+            }
+        }
+    });
+    for (const int e : firstTooLarge)
+        if (e >= 0)
+            return e;
+    return -1;
 }
 
 void StructureModel::ComputeInertiaLevels()
@@ -556,32 +600,6 @@ void StructureModel::CheckSolution() const
              "or with a part free to move; check its supports");
 }
 
-// Element results and result scales are computed on every core.
-#include "core/Cores.h"
-
-namespace {
-
-// The elements (all of m_Elements) are handed to the cores in chunks of
-// this many.
-constexpr int kElementChunk = 4096;
-
-int ElementChunks(const StructureModel& m)
-{
-    const int count = static_cast<int>(m.m_Elements.size());
-    return (count + kElementChunk - 1) / kElementChunk;
-}
-
-// work(element) for every element of chunk c.
-template <typename Work>
-void ForChunk(const StructureModel& m, int c, Work work)
-{
-    const int end = std::min(static_cast<int>(m.m_Elements.size()), (c + 1) * kElementChunk);
-    for (int e = c * kElementChunk; e < end; ++e)
-        work(e);
-}
-
-} // namespace
-
 void StructureModel::ComputeElementResults()
 {
     // The fixed-end forces first, in load order: when several loads name
@@ -602,11 +620,11 @@ void StructureModel::ComputeElementResults()
     }
     // Then each element's end displacements and end forces, which concern
     // that element alone.
-    RunOnCores(ElementChunks(*this), [this](int c) {
+    RunInChunks(static_cast<int>(m_Elements.size()), kElementChunk, [this](int, int begin, int end) {
         Matrix node1, node2;
         node1.Resize(3, 1);
         node2.Resize(3, 1);
-        ForChunk(*this, c, [&](int e) {
+        for (int e = begin; e < end; ++e) {
             BeamElement& element = m_Elements[static_cast<std::size_t>(e)];
             if (e < m_NELEM) {
                 const int a = m_ElemNodes[static_cast<std::size_t>(2 * e)];
@@ -618,7 +636,7 @@ void StructureModel::ComputeElementResults()
                 element.SetDisInGlobalCS(node1, node2);
             }
             element.ComputeEndForces();
-        });
+        }
     });
 }
 
@@ -643,10 +661,12 @@ double ResultScale(const StructureModel& m, double q, const char* warning)
 template <typename Values>
 double LargestOverElements(const StructureModel& m, double q, Values values)
 {
-    std::vector<double> largest(static_cast<std::size_t>(ElementChunks(m)), q);
-    RunOnCores(ElementChunks(m), [&](int c) {
+    const int count = static_cast<int>(m.m_Elements.size());
+    std::vector<double> largest(static_cast<std::size_t>(ChunkCount(count, kElementChunk)), q);
+    RunInChunks(count, kElementChunk, [&](int c, int begin, int end) {
         double best = q;
-        ForChunk(m, c, [&](int e) { best = values(m.m_Elements[static_cast<std::size_t>(e)], best); });
+        for (int e = begin; e < end; ++e)
+            best = values(m.m_Elements[static_cast<std::size_t>(e)], best);
         largest[static_cast<std::size_t>(c)] = best;
     });
     for (double chunk : largest)

@@ -9,23 +9,26 @@
 #include <string>
 #include <vector>
 
-class ViewTransform;
 class WarningSink;
 
 // One plane frame from input to drawing. A plain aggregate: the other parts
-// of the program read and write its members directly. Its operations live
-// with their subsystem: reading and loading in input/, assembly, solution and
-// element results here in core/, the result writers and post-processing in
-// reports/, the drawing layers in graphics/.
+// of the program read and write its members directly. What is declared here
+// is the analysis core's own work: building the elements, assembly,
+// solution, element results and the drawing scales. The reader and the
+// load pipeline (input/), the result files and post-processing (reports/)
+// and the drawing layers (graphics/) are functions of their own folders
+// that take the model as an argument.
 class StructureModel {
 public:
     StructureModel();
 
-    // --- input/ ---
-    void ReadBeamSystemFile(const char* fileName);
-    void Load(const char* fileName, ViewTransform* view);
+    // Makes m_Elements from the nodes, properties and connectivity read (all
+    // indices checked): element e is initialised with e, its two nodes and
+    // its property, on every core. Returns the first element, in file order,
+    // whose stiffness is not a finite number (a huge modulus over a tiny
+    // length), or -1 when there is none.
+    int InitElements();
 
-    // --- core/: assembly, solution, element results, scales ---
     void ComputeInertiaLevels();
     void ComputeBoundingBox();
     void AssembleStiffness();
@@ -48,28 +51,6 @@ public:
     void ComputeDispScale();
     void ComputeMomentScale();
     void ComputeShearScale();
-
-    // --- reports/ ---
-    void PostProcess();
-    void OutputNodalDisplacement() const;
-    void OutputNodalReaction() const;
-    void OutputMForInGlobalCS() const;
-    void OutputMForInElemCS() const;
-    void OutputMDisInGlobalCS() const;
-
-    // --- graphics/: each layer draws through m_View ---
-    void DrawNodeNumbers() const;
-    void DrawElementNumbers() const;
-    void DrawStructure() const;
-    void DrawDeformedShape() const;
-    void DrawMomentDiagram() const;
-    void DrawShearDiagram() const;
-    void DrawDistributedLoads() const;
-    void DrawForces() const;
-    void DrawSprings() const;
-    void DrawTorsionalSprings() const;
-    void DrawPrescribedDisplacements() const;
-    void DrawRestrictedNodes() const;
 
     // Reports a soft problem through m_Warnings (dropped when there is none).
     void Warn(const std::string& text) const;
@@ -103,8 +84,9 @@ public:
     Matrix m_K;
     Matrix m_F;
     Matrix m_D;
-    ViewTransform* m_View;
     double m_XMin, m_XMax, m_YMin, m_YMax;
+    // The five drawing scales, in world units per unit of the quantity:
+    // drawing reads them here, and nowhere else are they kept.
     double m_VisualScaleofDisp;
     double m_VisualScaleofMoment;
     double m_VisualScaleofShear;

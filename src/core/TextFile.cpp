@@ -43,8 +43,6 @@ bool PutInPlace(int fd, const std::string& temp, const std::string& path)
     return true;
 }
 
-thread_local DeferredCommits* t_Deferred = nullptr;
-
 } // namespace
 
 // A committed file waiting to be put in place: the rename starts only once
@@ -77,15 +75,11 @@ struct DeferredCommits::Pending {
     }
 };
 
-DeferredCommits::DeferredCommits() : m_Outer(t_Deferred), m_Pending(nullptr)
-{
-    t_Deferred = this;
-}
+DeferredCommits::DeferredCommits() : m_Pending(nullptr) {}
 
 DeferredCommits::~DeferredCommits()
 {
     PendingFailed();
-    t_Deferred = m_Outer;
 }
 
 void DeferredCommits::StartPending()
@@ -148,10 +142,10 @@ void WriteTextFileInParts(const std::string& path, const std::function<bool(std:
     file.Commit();
 }
 
-TextFileWriter::TextFileWriter(const std::string& path, const std::string& errorMessage)
-    : m_Path(path), m_Temp(path + ".XXXXXX"), m_Error(errorMessage), m_Fd(::mkstemp(m_Temp.data()))
+TextFileWriter::TextFileWriter(const std::string& path, const std::string& errorMessage, DeferredCommits* deferred)
+    : m_Path(path), m_Temp(path + ".XXXXXX"), m_Error(errorMessage), m_Deferred(deferred),
+      m_Fd(::mkstemp(m_Temp.data()))
 {
-    DeferredCommits* deferred = t_Deferred;
     if (m_Fd < 0) {
         // A file committed before this one that failed is reported first.
         if (deferred && deferred->PendingFailed())
@@ -185,7 +179,7 @@ void TextFileWriter::Commit()
 {
     const int fd = m_Fd;
     m_Fd = -1;
-    DeferredCommits* deferred = t_Deferred;
+    DeferredCommits* deferred = m_Deferred;
     if (!deferred) {
         if (m_Failed) {
             ::close(fd);

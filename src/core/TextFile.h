@@ -16,13 +16,16 @@ void WriteTextFile(const std::string& path, std::string_view content, const std:
 void WriteTextFileInParts(const std::string& path, const std::function<bool(std::string&)>& produce,
                           const std::string& errorMessage);
 
+class DeferredCommits;
+
 // The same for a text written piece by piece: the temporary file is created
 // at construction (FatalError if it cannot be), Commit puts it in place (or
 // throws FatalError and leaves the target as it was), and a writer that is
-// never committed removes its temporary file.
+// never committed removes its temporary file. Given a DeferredCommits, the
+// writer leaves putting its file in place to it.
 class TextFileWriter {
 public:
-    TextFileWriter(const std::string& path, const std::string& errorMessage);
+    TextFileWriter(const std::string& path, const std::string& errorMessage, DeferredCommits* deferred = nullptr);
     ~TextFileWriter();
     TextFileWriter(const TextFileWriter&) = delete;
     TextFileWriter& operator=(const TextFileWriter&) = delete;
@@ -36,13 +39,14 @@ private:
     std::string m_Path;
     std::string m_Temp;
     std::string m_Error;
+    DeferredCommits* m_Deferred;
     int m_Fd;
     bool m_Failed = false;
 };
 
-// While one of these exists on a thread, TextFileWriter::Commit on that
-// thread returns at once, and its file is put in place in the background
-// while the next file is written (on ext4, replacing a file first pushes
+// A sequence of files written one after another, given to each of their
+// TextFileWriters: a writer's Commit returns at once, and its file is put in
+// place in the background while the next file is written (on ext4, replacing a file first pushes
 // the new one's data to the disk, which takes a while). The files are
 // still put in place in the order they were committed, and a failure is
 // still reported, as the same FatalError, before anything later can take
@@ -68,7 +72,6 @@ private:
     // earlier one) failed, with its message in m_Error.
     bool PendingFailed();
 
-    DeferredCommits* m_Outer;
     struct Pending;
     Pending* m_Pending;
     bool m_Failed = false;

@@ -1,7 +1,9 @@
+#include "graphics/BoundarySymbols.h"
+
 #include "core/StructureModel.h"
-#include "core/ViewTransform.h"
 #include "graphics/Drawing.h"
 #include "graphics/SymbolOutlines.h"
+#include "graphics/ViewTransform.h"
 
 #include <algorithm>
 #include <cmath>
@@ -21,99 +23,108 @@ bool Finite(const Node& node)
 }
 
 template <typename T>
-void DrawAll(const StructureModel& model, int count, const std::vector<T>& records)
+void DrawAll(Canvas& canvas, const ViewTransform& view, int count, const std::vector<T>& records)
 {
-    if (!model.m_View || !CanDraw(*model.m_View) || count <= 0)
+    if (!CanDraw(view) || count <= 0)
         return;
     const std::size_t n = std::min(static_cast<std::size_t>(count), records.size());
     for (std::size_t i = 0; i < n; ++i)
-        records[i].Draw(*model.m_View);
+        Draw(canvas, view, records[i]);
 }
 
 } // namespace
 
 // --- prescribed displacements ---------------------------------------------
 
-void PrescribedDisplacement::Draw(const ViewTransform& view) const
+void Draw(Canvas& canvas, const ViewTransform& view, const PrescribedDisplacement& prescribed)
 {
-    DrawHands(view);
-    if (HasRz)
-        DrawRotationArrow(view);
-    if (HasDx || HasDy)
-        DrawTranslationArrow(view);
+    DrawHands(canvas, view, prescribed);
+    if (prescribed.HasRz)
+        DrawRotationArrow(canvas, view, prescribed);
+    if (prescribed.HasDx || prescribed.HasDy)
+        DrawTranslationArrow(canvas, view, prescribed);
 }
 
-void PrescribedDisplacement::DrawHands(const ViewTransform& view) const
+void DrawHands(Canvas& canvas, const ViewTransform& view, const PrescribedDisplacement& prescribed)
 {
-    if (!CanDraw(view) || !Finite(Node))
+    const Node& node = prescribed.Node;
+    if (!CanDraw(view) || !Finite(node))
         return;
     // Upright under the node unless a translation gives the hands a
     // direction to push in; they then stand on the side opposite to it.
+    const double Dx = prescribed.Dx, Dy = prescribed.Dy;
+    const bool HasDx = prescribed.HasDx, HasDy = prescribed.HasDy;
     const bool upright = (Dx == 0 && Dy == 0) || (!HasDx && !HasDy) || (Dx == 0 && !HasDy) || (!HasDx && Dy == 0);
     const double f = PrescribedFactor(view);
-    SymbolTransform left(f, false, Node.x, Node.y);
-    SymbolTransform right(f, true, Node.x, Node.y);
+    SymbolTransform left(f, false, node.x, node.y);
+    SymbolTransform right(f, true, node.x, node.y);
     if (!upright) {
         left.TurnTowards(Dx, Dy);
         right.TurnTowards(Dx, Dy);
     }
-    PenScope pen(*view.m_hDC, PenDesc{1, static_cast<COLORREF>(Color)});
-    TraceSymbol(view, HandOutline(), left);
-    TraceSymbol(view, HandOutline(), right);
+    PenScope pen(canvas, PenDesc{1, static_cast<COLORREF>(prescribed.Color)});
+    TraceSymbol(canvas, view, HandOutline(), left);
+    TraceSymbol(canvas, view, HandOutline(), right);
 }
 
-void PrescribedDisplacement::DrawRotationArrow(const ViewTransform& view) const
+void DrawRotationArrow(Canvas& canvas, const ViewTransform& view, const PrescribedDisplacement& prescribed)
 {
-    if (!CanDraw(view) || !Finite(Node))
+    const Node& node = prescribed.Node;
+    if (!CanDraw(view) || !Finite(node))
         return;
-    SymbolTransform place(PrescribedFactor(view), Rz < 0, Node.x, Node.y);
+    const double Dx = prescribed.Dx, Dy = prescribed.Dy;
+    SymbolTransform place(PrescribedFactor(view), prescribed.Rz < 0, node.x, node.y);
     if (!(std::fabs(Dx) <= 1e-20 && std::fabs(Dy) <= 1e-20))
         place.TurnTowards(Dx, Dy);
-    DrawSymbol(view, RotationArrowOutline(), place, static_cast<COLORREF>(Color));
+    DrawSymbol(canvas, view, RotationArrowOutline(), place, static_cast<COLORREF>(prescribed.Color));
 }
 
-void PrescribedDisplacement::DrawTranslationArrow(const ViewTransform& view) const
+void DrawTranslationArrow(Canvas& canvas, const ViewTransform& view, const PrescribedDisplacement& prescribed)
 {
-    if (!CanDraw(view) || !Finite(Node))
+    const Node& node = prescribed.Node;
+    if (!CanDraw(view) || !Finite(node))
         return;
-    SymbolTransform place(PrescribedFactor(view), false, Node.x, Node.y);
+    const double Dx = prescribed.Dx, Dy = prescribed.Dy;
+    SymbolTransform place(PrescribedFactor(view), false, node.x, node.y);
     if (!(Dx == 0 && Dy == 0))
         place.TurnTowards(Dx, Dy);
-    DrawSymbol(view, TranslationArrowOutline(), place, static_cast<COLORREF>(Color));
+    DrawSymbol(canvas, view, TranslationArrowOutline(), place, static_cast<COLORREF>(prescribed.Color));
 }
 
-void StructureModel::DrawPrescribedDisplacements() const
+void DrawPrescribedDisplacements(Canvas& canvas, const ViewTransform& view, const StructureModel& model)
 {
-    DrawAll(*this, m_NPRESC, m_Prescribed);
+    DrawAll(canvas, view, model.m_NPRESC, model.m_Prescribed);
 }
 
 // --- springs ---------------------------------------------------------------
 
-void Spring_2d::Draw(const ViewTransform& view) const
+void Draw(Canvas& canvas, const ViewTransform& view, const Spring_2d& spring)
 {
-    if (!CanDraw(view) || !Finite(Node))
+    const Node& node = spring.Node;
+    if (!CanDraw(view) || !Finite(node))
         return;
     // 0.06 of the span long, running from the node against its direction
     // vector. A spring without a direction is drawn upright, ground below.
-    SymbolTransform place(SymbolSpan(view) * 0.06 / 11.5858, false, Node.x, Node.y);
-    place.TurnTowards(DirX, DirY);
-    DrawSymbol(view, SpringOutline(), place, static_cast<COLORREF>(Color));
+    SymbolTransform place(SymbolSpan(view) * 0.06 / 11.5858, false, node.x, node.y);
+    place.TurnTowards(spring.DirX, spring.DirY);
+    DrawSymbol(canvas, view, SpringOutline(), place, static_cast<COLORREF>(spring.Color));
 }
 
-void Torsional_Spring_2d::Draw(const ViewTransform& view) const
+void Draw(Canvas& canvas, const ViewTransform& view, const Torsional_Spring_2d& spring)
 {
-    if (!CanDraw(view) || !Finite(Node))
+    const Node& node = spring.Node;
+    if (!CanDraw(view) || !Finite(node))
         return;
-    const SymbolTransform place(SymbolSpan(view) * 0.08 / 15.9149, false, Node.x, Node.y);
-    DrawSymbol(view, TorsionalSpringOutline(), place, static_cast<COLORREF>(Color));
+    const SymbolTransform place(SymbolSpan(view) * 0.08 / 15.9149, false, node.x, node.y);
+    DrawSymbol(canvas, view, TorsionalSpringOutline(), place, static_cast<COLORREF>(spring.Color));
 }
 
-void StructureModel::DrawSprings() const
+void DrawSprings(Canvas& canvas, const ViewTransform& view, const StructureModel& model)
 {
-    DrawAll(*this, m_NSPR, m_Springs);
+    DrawAll(canvas, view, model.m_NSPR, model.m_Springs);
 }
 
-void StructureModel::DrawTorsionalSprings() const
+void DrawTorsionalSprings(Canvas& canvas, const ViewTransform& view, const StructureModel& model)
 {
-    DrawAll(*this, m_NTSPR, m_TorsionalSprings);
+    DrawAll(canvas, view, model.m_NTSPR, model.m_TorsionalSprings);
 }

@@ -1,6 +1,6 @@
 #include "graphics/Drawing.h"
 
-#include "core/ViewTransform.h"
+#include "graphics/ViewTransform.h"
 
 #include <algorithm>
 #include <cmath>
@@ -35,7 +35,7 @@ double DirectionAngle(double dx, double dy)
 
 bool CanDraw(const ViewTransform& view)
 {
-    return view.m_hDC != nullptr && view.m_Width > 0 && view.m_Height > 0 && std::isfinite(view.m_Scale) &&
+    return view.m_Width > 0 && view.m_Height > 0 && std::isfinite(view.m_Scale) &&
            view.m_Scale > 0 && std::isfinite(view.m_CenterX) && std::isfinite(view.m_CenterY);
 }
 
@@ -46,7 +46,7 @@ int TruncatePixels(double pixels)
     return static_cast<int>(std::clamp(pixels, -kTextPixelLimit, kTextPixelLimit));
 }
 
-WorldPolyline::WorldPolyline(const ViewTransform& view) : m_View(view), m_Canvas(*view.m_hDC) {}
+WorldPolyline::WorldPolyline(Canvas& canvas, const ViewTransform& view) : m_Canvas(canvas), m_View(view) {}
 
 void WorldPolyline::To(double x, double y)
 {
@@ -65,20 +65,17 @@ void WorldPolyline::To(double x, double y)
     }
 }
 
-void DrawWorldSegment(const ViewTransform& view, double x1, double y1, double x2, double y2)
+void DrawWorldSegment(Canvas& canvas, const ViewTransform& view, double x1, double y1, double x2, double y2)
 {
     if (!std::isfinite(x1) || !std::isfinite(y1) || !std::isfinite(x2) || !std::isfinite(y2))
         return;
-    WorldPolyline line(view);
+    WorldPolyline line(canvas, view);
     line.To(x1, y1);
     line.To(x2, y2);
 }
 
-void ViewTransform::DrawRubberBand(int x1, int y1, int x2, int y2) const
+void DrawRubberBand(Canvas& canvas, int x1, int y1, int x2, int y2)
 {
-    if (!m_hDC)
-        return;
-    Canvas& canvas = *m_hDC;
     const PenDesc previousPen = canvas.SelectPen(PenDesc{1, kRubberBandColor});
     const bool previousTransparent = canvas.SetTransparentText(true);
     const bool previousInvert = canvas.SetInvert(true);

@@ -23,9 +23,9 @@ double SymbolSpan(const ViewTransform& view);
 // vector gives 0.
 double DirectionAngle(double dx, double dy);
 
-// True when the view carries a canvas and a mapping that can show anything:
-// a client area with pixels, a finite positive scale and a finite centre.
-// Every layer draws nothing otherwise.
+// True when the view's mapping can show anything: a client area with
+// pixels, a finite positive scale and a finite centre. Every layer draws
+// nothing otherwise.
 bool CanDraw(const ViewTransform& view);
 
 // Converts a length in pixels to int for a font or a text offset:
@@ -77,17 +77,22 @@ private:
 // canvas: the next finite point starts a new run.
 class WorldPolyline {
 public:
-    explicit WorldPolyline(const ViewTransform& view);
+    WorldPolyline(Canvas& canvas, const ViewTransform& view);
 
     void To(double x, double y);
     // Ends the current run; the next point starts a new one.
     void Break() { m_Open = false; }
 
 private:
-    const ViewTransform& m_View;
     Canvas& m_Canvas;
+    const ViewTransform& m_View;
     bool m_Open = false;
 };
 
 // One segment between two world points; nothing when either is not finite.
-void DrawWorldSegment(const ViewTransform& view, double x1, double y1, double x2, double y2);
+void DrawWorldSegment(Canvas& canvas, const ViewTransform& view, double x1, double y1, double x2, double y2);
+
+// The zoom window's outline from corner (x1, y1) to (x2, y2), client pixels,
+// drawn by inverting pixels, so that it shows on any background and a
+// second identical call restores the surface.
+void DrawRubberBand(Canvas& canvas, int x1, int y1, int x2, int y2);

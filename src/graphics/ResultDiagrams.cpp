@@ -1,7 +1,9 @@
+#include "graphics/ResultDiagrams.h"
+
 #include "core/BeamElement.h"
 #include "core/StructureModel.h"
-#include "core/ViewTransform.h"
 #include "graphics/Drawing.h"
+#include "graphics/ViewTransform.h"
 
 #include <algorithm>
 #include <array>
@@ -29,7 +31,8 @@ bool HasLength(const Node& a, const Node& b)
 // The moment and shear outlines: from the first node through the stations'
 // ordinates, laid off along the left-hand normal, to the second node.
 template <typename Value>
-void DrawOrdinates(const ViewTransform& view, const Node& n1, const Node& n2, double scale, Value value)
+void DrawOrdinates(Canvas& canvas, const ViewTransform& view, const Node& n1, const Node& n2, double scale,
+                   Value value)
 {
     const double x1 = n1.x, y1 = n1.y, x2 = n2.x, y2 = n2.y;
     const double L = std::sqrt((x1 - x2) * (x1 - x2) + (y1 - y2) * (y1 - y2));
@@ -43,8 +46,8 @@ void DrawOrdinates(const ViewTransform& view, const Node& n1, const Node& n2, do
                                                y1 + i * (y2 - y1) / kIntervals + ordinate * ny};
     }
 
-    PenScope pen(*view.m_hDC, PenDesc{1, kLoadColor});
-    WorldPolyline line(view);
+    PenScope pen(canvas, PenDesc{1, kLoadColor});
+    WorldPolyline line(canvas, view);
     line.To(x1, y1);
     for (const WorldPoint& p : points)
         line.To(p.x, p.y);
@@ -52,14 +55,14 @@ void DrawOrdinates(const ViewTransform& view, const Node& n1, const Node& n2, do
 }
 
 template <typename Element>
-void ForEachElement(const StructureModel& model, Element draw)
+void ForEachElement(const ViewTransform& view, const StructureModel& model, Element draw)
 {
-    if (!model.m_View || !CanDraw(*model.m_View))
+    if (!CanDraw(view))
         return;
     const std::size_t count =
         model.m_NELEM > 0 ? std::min(static_cast<std::size_t>(model.m_NELEM), model.m_Elements.size()) : 0;
     for (std::size_t e = 0; e < count; ++e)
-        draw(model.m_Elements[e], *model.m_View);
+        draw(model.m_Elements[e]);
 }
 
 } // namespace
@@ -67,56 +70,65 @@ void ForEachElement(const StructureModel& model, Element draw)
 // An element whose ends coincide has neither a direction nor values along
 // it: the three diagrams leave it out.
 
-void BeamElement::DrawDeformed(const ViewTransform& view) const
+void DrawDeformed(Canvas& canvas, const ViewTransform& view, const BeamElement& element, double scale)
 {
-    if (!CanDraw(view) || !HasLength(m_Node1, m_Node2))
+    const Node& n1 = element.m_Node1;
+    const Node& n2 = element.m_Node2;
+    if (!CanDraw(view) || !HasLength(n1, n2))
         return;
-    const double x1 = m_Node1.x, y1 = m_Node1.y, x2 = m_Node2.x, y2 = m_Node2.y;
-    const double s = view.m_VisualScaleofDeformation;
-    const AxisResults axis = ComputeAxisResults();
+    const double x1 = n1.x, y1 = n1.y, x2 = n2.x, y2 = n2.y;
+    const double s = scale;
+    const BeamElement::AxisResults axis = element.ComputeAxisResults();
 
     Stations points;
     for (int i = 0; i < kStations; ++i) {
         double u[2];
-        DisplacementAt(static_cast<double>(i) / kIntervals, axis, u);
+        element.DisplacementAt(static_cast<double>(i) / kIntervals, axis, u);
         points[static_cast<std::size_t>(i)] = {x1 + (x2 - x1) * i / kIntervals + u[0] * s,
                                                y1 + (y2 - y1) * i / kIntervals + u[1] * s};
     }
 
-    PenScope pen(*view.m_hDC, PenDesc{1, kLoadColor});
-    WorldPolyline line(view);
+    PenScope pen(canvas, PenDesc{1, kLoadColor});
+    WorldPolyline line(canvas, view);
     for (const WorldPoint& p : points)
         line.To(p.x, p.y);
 }
 
-void BeamElement::DrawMoment(const ViewTransform& view) const
+void DrawMoment(Canvas& canvas, const ViewTransform& view, const BeamElement& element, double scale)
 {
-    if (!CanDraw(view) || !HasLength(m_Node1, m_Node2))
+    if (!CanDraw(view) || !HasLength(element.m_Node1, element.m_Node2))
         return;
-    const AxisResults axis = ComputeAxisResults();
-    DrawOrdinates(view, m_Node1, m_Node2, view.m_VisualScaleofMoment,
-                  [&](double xi) { return MomentAt(xi, axis); });
+    const BeamElement::AxisResults axis = element.ComputeAxisResults();
+    DrawOrdinates(canvas, view, element.m_Node1, element.m_Node2, scale,
+                  [&](double xi) { return element.MomentAt(xi, axis); });
 }
 
-void BeamElement::DrawShear(const ViewTransform& view) const
+void DrawShear(Canvas& canvas, const ViewTransform& view, const BeamElement& element, double scale)
 {
-    if (!CanDraw(view) || !HasLength(m_Node1, m_Node2))
+    if (!CanDraw(view) || !HasLength(element.m_Node1, element.m_Node2))
         return;
-    const AxisResults axis = ComputeAxisResults();
-    DrawOrdinates(view, m_Node1, m_Node2, view.m_VisualScaleofShear, [&](double xi) { return ShearAt(xi, axis); });
+    const BeamElement::AxisResults axis = element.ComputeAxisResults();
+    DrawOrdinates(canvas, view, element.m_Node1, element.m_Node2, scale,
+                  [&](double xi) { return element.ShearAt(xi, axis); });
 }
 
-void StructureModel::DrawDeformedShape() const
+void DrawDeformedShape(Canvas& canvas, const ViewTransform& view, const StructureModel& model)
 {
-    ForEachElement(*this, [](const BeamElement& element, const ViewTransform& view) { element.DrawDeformed(view); });
+    ForEachElement(view, model, [&](const BeamElement& element) {
+        DrawDeformed(canvas, view, element, model.m_VisualScaleofDisp);
+    });
 }
 
-void StructureModel::DrawMomentDiagram() const
+void DrawMomentDiagram(Canvas& canvas, const ViewTransform& view, const StructureModel& model)
 {
-    ForEachElement(*this, [](const BeamElement& element, const ViewTransform& view) { element.DrawMoment(view); });
+    ForEachElement(view, model, [&](const BeamElement& element) {
+        DrawMoment(canvas, view, element, model.m_VisualScaleofMoment);
+    });
 }
 
-void StructureModel::DrawShearDiagram() const
+void DrawShearDiagram(Canvas& canvas, const ViewTransform& view, const StructureModel& model)
 {
-    ForEachElement(*this, [](const BeamElement& element, const ViewTransform& view) { element.DrawShear(view); });
+    ForEachElement(view, model, [&](const BeamElement& element) {
+        DrawShear(canvas, view, element, model.m_VisualScaleofShear);
+    });
 }

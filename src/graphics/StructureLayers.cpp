@@ -1,8 +1,10 @@
+#include "graphics/StructureLayers.h"
+
 #include "core/BeamElement.h"
 #include "core/StructureModel.h"
-#include "core/ViewTransform.h"
 #include "graphics/Drawing.h"
 #include "graphics/SymbolOutlines.h"
+#include "graphics/ViewTransform.h"
 
 #include <algorithm>
 #include <cmath>
@@ -74,37 +76,37 @@ double HeadAngle()
 
 // --- element lines -------------------------------------------------------
 
-void BeamElement::DrawLine(const ViewTransform& view, int width) const
+void DrawLine(Canvas& canvas, const ViewTransform& view, const BeamElement& element, int width)
 {
-    if (!CanDraw(view) || !Finite(m_Node1.x, m_Node1.y) || !Finite(m_Node2.x, m_Node2.y))
+    const Node& n1 = element.m_Node1;
+    const Node& n2 = element.m_Node2;
+    if (!CanDraw(view) || !Finite(n1.x, n1.y) || !Finite(n2.x, n2.y))
         return;
-    PenScope pen(*view.m_hDC, PenDesc{width, kElementLineColor});
-    DrawWorldSegment(view, m_Node1.x, m_Node1.y, m_Node2.x, m_Node2.y);
+    PenScope pen(canvas, PenDesc{width, kElementLineColor});
+    DrawWorldSegment(canvas, view, n1.x, n1.y, n2.x, n2.y);
 }
 
-void StructureModel::DrawStructure() const
+void DrawStructure(Canvas& canvas, const ViewTransform& view, const StructureModel& model)
 {
-    if (!m_View || !CanDraw(*m_View))
+    if (!CanDraw(view))
         return;
-    const std::size_t count = Walk(m_NELEM, m_Elements);
+    const std::size_t count = Walk(model.m_NELEM, model.m_Elements);
     for (std::size_t e = 0; e < count; ++e)
-        m_Elements[e].DrawLine(*m_View, 3 + 3 * InertiaClass(*this, e));
+        DrawLine(canvas, view, model.m_Elements[e], 3 + 3 * InertiaClass(model, e));
 }
 
 // --- numbers -------------------------------------------------------------
 
-void StructureModel::DrawNodeNumbers() const
+void DrawNodeNumbers(Canvas& canvas, const ViewTransform& view, const StructureModel& model)
 {
-    if (m_NPOIN <= 0 || !m_View || !CanDraw(*m_View))
+    if (model.m_NPOIN <= 0 || !CanDraw(view))
         return;
-    const ViewTransform& view = *m_View;
-    Canvas& canvas = *view.m_hDC;
-    const int h = NumberHeight(*this, view);
+    const int h = NumberHeight(model, view);
     TextScope text(canvas, FontDesc{kLabelFace, h, 0}, kNodeNumberColor);
     const int drop = TruncatePixels(0.2 * h);
-    const std::size_t count = Walk(m_NPOIN, m_Nodes);
+    const std::size_t count = Walk(model.m_NPOIN, model.m_Nodes);
     for (std::size_t i = 0; i < count; ++i) {
-        const Node& node = m_Nodes[i];
+        const Node& node = model.m_Nodes[i];
         if (!Finite(node.x, node.y))
             continue;
         int pixel[2];
@@ -113,19 +115,17 @@ void StructureModel::DrawNodeNumbers() const
     }
 }
 
-void StructureModel::DrawElementNumbers() const
+void DrawElementNumbers(Canvas& canvas, const ViewTransform& view, const StructureModel& model)
 {
-    if (m_NELEM <= 0 || !m_View || !CanDraw(*m_View))
+    if (model.m_NELEM <= 0 || !CanDraw(view))
         return;
-    const ViewTransform& view = *m_View;
-    Canvas& canvas = *view.m_hDC;
-    const int h = NumberHeight(*this, view);
+    const int h = NumberHeight(model, view);
     const int w = h / 2;
     TextScope text(canvas, FontDesc{kLabelFace, h, w}, kElementNumberColor);
-    const std::size_t count = static_cast<std::size_t>(m_NELEM);
+    const std::size_t count = static_cast<std::size_t>(model.m_NELEM);
     for (std::size_t e = 0; e < count; ++e) {
-        const Node* p1 = NodeAt(*this, 2 * e);
-        const Node* p2 = NodeAt(*this, 2 * e + 1);
+        const Node* p1 = NodeAt(model, 2 * e);
+        const Node* p2 = NodeAt(model, 2 * e + 1);
         if (!p1 || !p2 || !Finite(p1->x, p1->y) || !Finite(p2->x, p2->y))
             continue;
         int mid[2], s1[2], s2[2];
@@ -152,17 +152,17 @@ void StructureModel::DrawElementNumbers() const
 
 // --- supports ------------------------------------------------------------
 
-void RestrictedNode::Draw(const ViewTransform& view) const
+void Draw(Canvas& canvas, const ViewTransform& view, const RestrictedNode& support)
 {
+    const double x = support.x, y = support.y;
     if (!CanDraw(view) || !Finite(x, y))
         return;
-    Canvas& canvas = *view.m_hDC;
-    const COLORREF color = static_cast<COLORREF>(Color);
+    const COLORREF color = static_cast<COLORREF>(support.Color);
     const double size = SymbolSpan(view) / 25;
     const double half = 0.5 * size;
     {
         PenScope pen(canvas, PenDesc{1, color});
-        WorldPolyline square(view);
+        WorldPolyline square(canvas, view);
         square.To(x - half, y - half);
         square.To(x + half, y - half);
         square.To(x + half, y + half);
@@ -173,7 +173,7 @@ void RestrictedNode::Draw(const ViewTransform& view) const
     const int h = std::max(0, TruncatePixels(size * 0.7 * view.m_Scale));
     TextScope text(canvas, FontDesc{kLabelFace, h, 0}, color);
     char code[40];
-    std::snprintf(code, sizeof code, "%2d%2d%2d", Fix[0], Fix[1], Fix[2]);
+    std::snprintf(code, sizeof code, "%2d%2d%2d", support.Fix[0], support.Fix[1], support.Fix[2]);
     int pixel[2];
     ToScreen(view, x, y, pixel);
     // At the square's lower-right corner on screen.
@@ -181,81 +181,83 @@ void RestrictedNode::Draw(const ViewTransform& view) const
     canvas.TextOut(pixel[0] - g, pixel[1] - g, code);
 }
 
-void StructureModel::DrawRestrictedNodes() const
+void DrawRestrictedNodes(Canvas& canvas, const ViewTransform& view, const StructureModel& model)
 {
-    if (!m_View || !CanDraw(*m_View))
+    if (!CanDraw(view))
         return;
-    const std::size_t count = Walk(m_NRN, m_RestrictedNodes);
+    const std::size_t count = Walk(model.m_NRN, model.m_RestrictedNodes);
     for (std::size_t i = 0; i < count; ++i)
-        m_RestrictedNodes[i].Draw(*m_View);
+        Draw(canvas, view, model.m_RestrictedNodes[i]);
 }
 
 // --- concentrated loads --------------------------------------------------
 
-void force_2d::Draw(const ViewTransform& view) const
+void Draw(Canvas& canvas, const ViewTransform& view, const force_2d& force, double forceScale)
 {
-    if (!CanDraw(view) || !Finite(Node.x, Node.y))
+    const double x = force.Node.x, y = force.Node.y;
+    if (!CanDraw(view) || !Finite(x, y))
         return;
-    PenScope pen(*view.m_hDC, PenDesc{1, kLoadColor});
+    PenScope pen(canvas, PenDesc{1, kLoadColor});
     const double S = SymbolSpan(view);
-    const double x = Node.x, y = Node.y;
+    const double Fx = force.Fx, Fy = force.Fy, Mz = force.Mz;
 
     if (Fx != 0 || Fy != 0) {
         // From the node away in the force's direction; the head's size is
         // fixed by the model's extent whatever the load.
         const double theta = DirectionAngle(Fx, Fy);
-        const double length = view.m_VisualScaleofForce * std::sqrt(Fx * Fx + Fy * Fy);
+        const double length = forceScale * std::sqrt(Fx * Fx + Fy * Fy);
         const double tipX = x + length * std::cos(theta);
         const double tipY = y + length * std::sin(theta);
-        DrawWorldSegment(view, x, y, tipX, tipY);
+        DrawWorldSegment(canvas, view, x, y, tipX, tipY);
 
         const double s = 0.02 * S;
         const double delta = HeadAngle();
         const double b1x = tipX - s * std::cos(theta - delta), b1y = tipY - s * std::sin(theta - delta);
         const double b2x = tipX - s * std::cos(theta + delta), b2y = tipY - s * std::sin(theta + delta);
-        DrawWorldSegment(view, tipX, tipY, b1x, b1y);
-        DrawWorldSegment(view, tipX, tipY, b2x, b2y);
-        DrawWorldSegment(view, b1x, b1y, b2x, b2y);
+        DrawWorldSegment(canvas, view, tipX, tipY, b1x, b1y);
+        DrawWorldSegment(canvas, view, tipX, tipY, b2x, b2y);
+        DrawWorldSegment(canvas, view, b1x, b1y, b2x, b2y);
     }
 
     if (Mz != 0) {
         // Counter-clockwise for a positive moment, mirrored for a negative
         // one; radius 0.03 S.
-        TraceSymbol(view, MomentArcOutline(), SymbolTransform(S * 0.06 / 4.5, Mz < 0, x, y));
+        TraceSymbol(canvas, view, MomentArcOutline(), SymbolTransform(S * 0.06 / 4.5, Mz < 0, x, y));
     }
 }
 
-void StructureModel::DrawForces() const
+void DrawForces(Canvas& canvas, const ViewTransform& view, const StructureModel& model)
 {
-    if (!m_View || !CanDraw(*m_View))
+    if (!CanDraw(view))
         return;
-    const std::size_t count = Walk(m_NFOR, m_Forces);
+    const std::size_t count = Walk(model.m_NFOR, model.m_Forces);
     for (std::size_t i = 0; i < count; ++i)
-        m_Forces[i].Draw(*m_View);
+        Draw(canvas, view, model.m_Forces[i], model.m_VisualScaleofForce);
 }
 
 // --- distributed loads ---------------------------------------------------
 
-void DistributedLoad::Draw(const ViewTransform& view) const
+void Draw(Canvas& canvas, const ViewTransform& view, const DistributedLoad& load, double pressScale)
 {
-    if (!CanDraw(view) || !Finite(Node1.x, Node1.y) || !Finite(Node2.x, Node2.y))
+    const double x1 = load.Node1.x, y1 = load.Node1.y, x2 = load.Node2.x, y2 = load.Node2.y;
+    if (!CanDraw(view) || !Finite(x1, y1) || !Finite(x2, y2))
         return;
-    const double x1 = Node1.x, y1 = Node1.y, x2 = Node2.x, y2 = Node2.y;
     // An element whose ends coincide gives the load no direction to stand
     // on: nothing is drawn for it.
     if (x1 == x2 && y1 == y2)
         return;
-    PenScope pen(*view.m_hDC, PenDesc{1, kLoadColor});
-    const double a = view.m_VisualScaleofPress;
+    PenScope pen(canvas, PenDesc{1, kLoadColor});
+    const double a = pressScale;
+    const double q1 = load.q1, q2 = load.q2;
     const double theta = DirectionAngle(x2 - x1, y2 - y1);
     const double sinT = std::sin(theta), cosT = std::cos(theta);
 
     // Positive intensities on the right-hand side walking from N1 to N2.
     const double q1x = x1 + sinT * a * q1, q1y = y1 - cosT * a * q1;
     const double q2x = x2 + sinT * a * q2, q2y = y2 - cosT * a * q2;
-    DrawWorldSegment(view, q1x, q1y, q2x, q2y);
-    DrawWorldSegment(view, q1x, q1y, x1, y1);
-    DrawWorldSegment(view, q2x, q2y, x2, y2);
+    DrawWorldSegment(canvas, view, q1x, q1y, q2x, q2y);
+    DrawWorldSegment(canvas, view, q1x, q1y, x1, y1);
+    DrawWorldSegment(canvas, view, q2x, q2y, x2, y2);
 
     // Heads on the element, barbs on the load's side.
     const double s = 0.02 * SymbolSpan(view);
@@ -264,9 +266,9 @@ void DistributedLoad::Draw(const ViewTransform& view) const
         const double sq = q < 0 ? -s : s;
         const double c1x = nx + std::sin(theta - delta) * sq, c1y = ny - std::cos(theta - delta) * sq;
         const double c2x = nx + std::sin(theta + delta) * sq, c2y = ny - std::cos(theta + delta) * sq;
-        DrawWorldSegment(view, c1x, c1y, nx, ny);
-        DrawWorldSegment(view, c2x, c2y, nx, ny);
-        DrawWorldSegment(view, c2x, c2y, c1x, c1y);
+        DrawWorldSegment(canvas, view, c1x, c1y, nx, ny);
+        DrawWorldSegment(canvas, view, c2x, c2y, nx, ny);
+        DrawWorldSegment(canvas, view, c2x, c2y, c1x, c1y);
     };
     if (q2 != 0 && !std::isnan(q2))
         head(x2, y2, q2);
@@ -274,11 +276,11 @@ void DistributedLoad::Draw(const ViewTransform& view) const
         head(x1, y1, q1);
 }
 
-void StructureModel::DrawDistributedLoads() const
+void DrawDistributedLoads(Canvas& canvas, const ViewTransform& view, const StructureModel& model)
 {
-    if (!m_View || !CanDraw(*m_View))
+    if (!CanDraw(view))
         return;
-    const std::size_t count = Walk(m_NDIS, m_DistributedLoads);
+    const std::size_t count = Walk(model.m_NDIS, model.m_DistributedLoads);
     for (std::size_t i = 0; i < count; ++i)
-        m_DistributedLoads[i].Draw(*m_View);
+        Draw(canvas, view, model.m_DistributedLoads[i], model.m_VisualScaleofPress);
 }

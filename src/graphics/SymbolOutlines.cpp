@@ -1,6 +1,6 @@
 #include "graphics/SymbolOutlines.h"
 
-#include "core/ViewTransform.h"
+#include "graphics/ViewTransform.h"
 #include "graphics/Drawing.h"
 
 #include <algorithm>
@@ -203,12 +203,13 @@ void SymbolTransform::Apply(const OutlinePoint& p, double world[2]) const
     world[1] = -m_Sin * u + m_Cos * v + m_Y;
 }
 
-void TraceSymbol(const ViewTransform& view, const SymbolOutline& outline, const SymbolTransform& transform)
+void TraceSymbol(Canvas& canvas, const ViewTransform& view, const SymbolOutline& outline,
+                 const SymbolTransform& transform)
 {
     if (!CanDraw(view))
         return;
     for (const std::vector<int>& indices : outline.polylines) {
-        WorldPolyline line(view);
+        WorldPolyline line(canvas, view);
         for (int index : indices) {
             double world[2];
             transform.Apply(outline.points[static_cast<std::size_t>(index)], world);
@@ -217,11 +218,11 @@ void TraceSymbol(const ViewTransform& view, const SymbolOutline& outline, const 
     }
 }
 
-void DrawSymbol(const ViewTransform& view, const SymbolOutline& outline, const SymbolTransform& transform,
-                COLORREF color)
+void DrawSymbol(Canvas& canvas, const ViewTransform& view, const SymbolOutline& outline,
+                const SymbolTransform& transform, COLORREF color)
 {
     if (!CanDraw(view))
         return;
-    PenScope pen(*view.m_hDC, PenDesc{1, color});
-    TraceSymbol(view, outline, transform);
+    PenScope pen(canvas, PenDesc{1, color});
+    TraceSymbol(canvas, view, outline, transform);
 }

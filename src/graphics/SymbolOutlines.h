@@ -4,6 +4,7 @@
 
 #include <vector>
 
+class Canvas;
 class ViewTransform;
 
 // A point of a symbol outline, in the outline's own table units.
@@ -55,8 +56,9 @@ private:
 
 // Draws every polyline of the outline through the transform with the pen in
 // force.
-void TraceSymbol(const ViewTransform& view, const SymbolOutline& outline, const SymbolTransform& transform);
+void TraceSymbol(Canvas& canvas, const ViewTransform& view, const SymbolOutline& outline,
+                 const SymbolTransform& transform);
 
 // The same with a solid 1-pixel pen of the colour, put back afterwards.
-void DrawSymbol(const ViewTransform& view, const SymbolOutline& outline, const SymbolTransform& transform,
-                COLORREF color);
+void DrawSymbol(Canvas& canvas, const ViewTransform& view, const SymbolOutline& outline,
+                const SymbolTransform& transform, COLORREF color);

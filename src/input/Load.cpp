@@ -1,19 +1,16 @@
-#include "core/StructureModel.h"
-#include "core/ViewTransform.h"
+#include "input/Load.h"
 
-void StructureModel::Load(const char* fileName, ViewTransform* view)
+#include "core/StructureModel.h"
+#include "input/ReadBeamSystemFile.h"
+
+void Load(StructureModel& model, const char* fileName)
 {
-    ReadBeamSystemFile(fileName);
-    ComputeInertiaLevels();
-    m_View = view;
-    ComputeBoundingBox();
-    AssembleStiffness();
-    AssembleLoads();
-    m_AverageElemLength = ComputeAverageElemLength();
-    ComputeForceScale();
-    if (m_View)
-        m_View->m_VisualScaleofForce = m_VisualScaleofForce;
-    ComputePressScale();
-    if (m_View)
-        m_View->m_VisualScaleofPress = m_VisualScaleofPress;
+    ReadBeamSystemFile(model, fileName);
+    model.ComputeInertiaLevels();
+    model.ComputeBoundingBox();
+    model.AssembleStiffness();
+    model.AssembleLoads();
+    model.m_AverageElemLength = model.ComputeAverageElemLength();
+    model.ComputeForceScale();
+    model.ComputePressScale();
 }

@@ -1,9 +1,8 @@
-#include "core/Cores.h"
 #include "core/FatalError.h"
 #include "core/NumberFormat.h"
 #include "core/StructureModel.h"
 #include "core/TextFile.h"
-#include "input/BeamSystemText.h"
+#include "input/ReadBeamSystemFile.h"
 
 #include <cerrno>
 #include <charconv>
@@ -525,44 +524,12 @@ void Reader::Run()
     ReadNodes();
     ReadElements();
 
-    // The elements are made and initialised on every core, in chunks: each
-    // one's matrices depend on its nodes and property alone, and allocating
-    // and filling the few hundred megabytes a large frame's elements take is
-    // much of the reading. So the copies start with empty matrices, and each
-    // element then gets, from the core that initialises it, what the
-    // constructor would have given it (ResetResults) before its Init. The
-    // first element (in file order) that cannot be computed with is
-    // reported, however the chunks ran.
-    BeamElement blank;
-    for (Matrix* matrix : {&blank.m_KInGlobalCS, &blank.m_KInElemCS, &blank.m_T, &blank.m_DisInGlobalCS,
-                           &blank.m_ForInGlobalCS, &blank.m_KDisInGlobalCS, &blank.m_FixForInGlobalCS})
-        matrix->Resize(0, 0);
-    m.m_Elements.assign(static_cast<std::size_t>(m.m_NELEM), blank);
-    constexpr int kChunk = 4096;
-    const int chunks = (m.m_NELEM + kChunk - 1) / kChunk;
-    std::vector<int> firstTooLarge(static_cast<std::size_t>(chunks), m.m_NELEM);
-    RunOnCores(chunks, [&m, &firstTooLarge](int c) {
-        const int end = std::min(m.m_NELEM, (c + 1) * kChunk);
-        for (int e = c * kChunk; e < end; ++e) {
-            const std::size_t ue = static_cast<std::size_t>(e);
-            BeamElement& element = m.m_Elements[ue];
-            element.ResetResults();
-            element.Init(e, m.m_Nodes[static_cast<std::size_t>(m.m_ElemNodes[2 * ue])],
-                         m.m_Nodes[static_cast<std::size_t>(m.m_ElemNodes[2 * ue + 1])],
-                         m.m_Properties[static_cast<std::size_t>(m.m_ElemProp[ue])]);
-            // Finite inputs can still overflow (a huge modulus over a tiny
-            // length).
-            if (!AllFinite(element.m_KInGlobalCS)) {
-                firstTooLarge[static_cast<std::size_t>(c)] = e;
-                break;
-            }
-        }
-    });
-    for (const int e : firstTooLarge)
-        if (e < m.m_NELEM)
-            throw FatalError(std::string(kReadError) + "\nthe stiffness of element " + std::to_string(e) +
-                                 " is too large to compute with (check E, A, I and the length)",
-                             1);
+    // Finite inputs can still overflow (a huge modulus over a tiny length).
+    const int tooLarge = m.InitElements();
+    if (tooLarge >= 0)
+        throw FatalError(std::string(kReadError) + "\nthe stiffness of element " + std::to_string(tooLarge) +
+                             " is too large to compute with (check E, A, I and the length)",
+                         1);
 
     ReadSupports();
     ReadForces();
@@ -667,10 +634,10 @@ void ReadBeamSystemText(StructureModel& model, std::string text)
     Reader(model, std::move(text)).Run();
 }
 
-void StructureModel::ReadBeamSystemFile(const char* fileName)
+void ReadBeamSystemFile(StructureModel& model, const char* fileName)
 {
-    ReadBeamSystemText(*this, ReadWholeFile(fileName));
+    ReadBeamSystemText(model, ReadWholeFile(fileName));
     // Only a file that has been read and checked in full leaves side files.
-    WritePointFile(*this);
-    WriteMeFile(*this);
+    WritePointFile(model);
+    WriteMeFile(model);
 }

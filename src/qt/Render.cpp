@@ -3,7 +3,7 @@
 #include "core/FatalError.h"
 #include "core/StructureModel.h"
 #include "core/TextFile.h"
-#include "core/ViewTransform.h"
+#include "graphics/ViewTransform.h"
 #include "qt/QtCanvas.h"
 
 #include <QBuffer>
@@ -176,29 +176,6 @@ QByteArray EncodePdf(const PictureOptions& options, const std::function<void(Can
     return bytes;
 }
 
-// Puts the model's view back as it was found, whatever happens in between.
-class ViewRestorer {
-public:
-    ViewRestorer(StructureModel& model, ViewTransform* own) : m_Model(model), m_Original(model.m_View)
-    {
-        if (!m_Model.m_View)
-            m_Model.m_View = own;
-        m_Saved = *m_Model.m_View;
-    }
-    ~ViewRestorer()
-    {
-        *m_Model.m_View = m_Saved;
-        m_Model.m_View = m_Original;
-    }
-    ViewRestorer(const ViewRestorer&) = delete;
-    ViewRestorer& operator=(const ViewRestorer&) = delete;
-
-private:
-    StructureModel& m_Model;
-    ViewTransform* m_Original;
-    ViewTransform m_Saved;
-};
-
 } // namespace
 
 PictureFormat PictureFormatOf(const std::string& path)
@@ -243,22 +220,10 @@ void RenderPicture(const PictureOptions& options, const std::string& path,
                   "Cannot write the picture file \"" + path + "\".");
 }
 
-void RenderModelPicture(StructureModel& model, const LayerFlags& layers, const PictureOptions& options,
+void RenderModelPicture(const StructureModel& model, const LayerFlags& layers, const PictureOptions& options,
                         const std::string& path)
 {
-    ViewTransform own;
-    own.m_VisualScaleofDeformation = model.m_VisualScaleofDisp;
-    own.m_VisualScaleofMoment = model.m_VisualScaleofMoment;
-    own.m_VisualScaleofShear = model.m_VisualScaleofShear;
-    own.m_VisualScaleofForce = model.m_VisualScaleofForce;
-    own.m_VisualScaleofPress = model.m_VisualScaleofPress;
-    const ViewRestorer restore(model, &own);
-
-    ViewTransform& view = *model.m_View;
+    ViewTransform view;
     view.SetUp(options.width, options.height, model.m_XMin, model.m_XMax, model.m_YMin, model.m_YMax);
-    RenderPicture(options, path, [&](Canvas& canvas) {
-        view.SetDC(&canvas);
-        DrawLayers(model, layers);
-        view.SetDC(nullptr);
-    });
+    RenderPicture(options, path, [&](Canvas& canvas) { DrawLayers(canvas, view, model, layers); });
 }

@@ -1,6 +1,6 @@
 #pragma once
 
-#include "app/Layers.h"
+#include "graphics/Layers.h"
 #include "core/Records.h"
 
 #include <functional>
@@ -38,9 +38,7 @@ inline constexpr int kMaxPictureSide = 8192;
 void RenderPicture(const PictureOptions& options, const std::string& path,
                    const std::function<void(Canvas&)>& draw);
 
-// Draws the chosen layers of a loaded model, through its view fitted to the
-// picture's size, into path. The model's view (m_View) carries the drawing
-// scales; it is left as it was found. A model without a view is drawn
-// through a temporary one that takes the model's own scales.
-void RenderModelPicture(StructureModel& model, const LayerFlags& layers, const PictureOptions& options,
+// Draws the chosen layers of a loaded model, through a view fitted to the
+// picture's size, into path.
+void RenderModelPicture(const StructureModel& model, const LayerFlags& layers, const PictureOptions& options,
                         const std::string& path);

@@ -1,4 +1,4 @@
-#include "core/BeamElement.h"
+#include "reports/MemberSampling.h"
 
 #include <cmath>
 #include <initializer_list>
@@ -311,26 +311,76 @@ ScanResult BoundedScan(const Polynomial& p, Sample sample, double start)
 
 } // namespace
 
-void BeamElement::AbsMaxMoment(double& value, double& x) const
+void AbsMaxMoment(const BeamElement& element, double& value, double& x)
 {
-    AbsMaxMoment(ComputeAxisResults(), value, x);
+    AbsMaxMoment(element, element.ComputeAxisResults(), value, x);
 }
 
-void BeamElement::AbsMaxShear(double& value, double& x) const
+void AbsMaxShear(const BeamElement& element, double& value, double& x)
 {
-    AbsMaxShear(ComputeAxisResults(), value, x);
+    AbsMaxShear(element, element.ComputeAxisResults(), value, x);
 }
 
-void BeamElement::MaxDisplacement(double& value, double& x) const
+void MaxDisplacement(const BeamElement& element, double& value, double& x)
 {
-    MaxDisplacement(ComputeAxisResults(), value, x);
+    MaxDisplacement(element, element.ComputeAxisResults(), value, x);
 }
 
-void BeamElement::AbsMaxMoment(const AxisResults& axis, double& value, double& x) const
+void AbsMaxMomentPlain(const BeamElement& element, double& value, double& x)
+{
+    const BeamElement::AxisResults axis = element.ComputeAxisResults();
+    const double V1 = axis.f[1], M1 = axis.f[2], q1 = element.m_q1, q2 = element.m_q2, L = element.m_Length;
+    value = std::fabs(M1);
+    x = 0;
+    for (int i = 0; i <= kSteps; ++i) {
+        const double s = (i / static_cast<double>(kSteps)) * L;
+        const double m = std::fabs(q1 * s * s / 2 + V1 * s - M1 + (q2 - q1) * s * s * s / (6 * L));
+        if (m > value) {
+            value = m;
+            x = s;
+        }
+    }
+}
+
+void AbsMaxShearPlain(const BeamElement& element, double& value, double& x)
+{
+    const BeamElement::AxisResults axis = element.ComputeAxisResults();
+    const double V1 = axis.f[1], q1 = element.m_q1, q2 = element.m_q2, L = element.m_Length;
+    value = std::fabs(V1);
+    x = 0;
+    for (int i = 0; i <= kSteps; ++i) {
+        const double s = (i / static_cast<double>(kSteps)) * L;
+        const double v = std::fabs(V1 + q1 * s + (q2 - q1) * s * s / (2 * L));
+        if (v > value) {
+            value = v;
+            x = s;
+        }
+    }
+}
+
+void MaxDisplacementPlain(const BeamElement& element, double& value, double& x)
+{
+    // The first node's translation as stored; every further point, the
+    // second node included, from the displaced axis.
+    const double dx = element.m_DisInGlobalCS.At(0), dy = element.m_DisInGlobalCS.At(1);
+    value = std::sqrt(dx * dx + dy * dy);
+    x = 0;
+    for (int i = 1; i <= kSteps; ++i) {
+        const double t = i / static_cast<double>(kSteps);
+        const Matrix p = element.DisplacementAt(t);
+        const double d = std::sqrt(p.At(0) * p.At(0) + p.At(1) * p.At(1));
+        if (d > value) {
+            value = d;
+            x = t * element.m_Length;
+        }
+    }
+}
+
+void AbsMaxMoment(const BeamElement& element, const BeamElement::AxisResults& axis, double& value, double& x)
 {
     const double V1 = axis.f[1], M1 = axis.f[2];
-    const double q1 = m_q1, q2 = m_q2;
-    const double L = m_Length;
+    const double q1 = element.m_q1, q2 = element.m_q2;
+    const double L = element.m_Length;
     const double* t = Tables().t;
     const double start = std::fabs(M1);
     auto sample = [&](int i) {
@@ -353,11 +403,11 @@ void BeamElement::AbsMaxMoment(const AxisResults& axis, double& value, double& x
     x = r.index < 0 ? 0 : t[r.index] * L;
 }
 
-void BeamElement::AbsMaxShear(const AxisResults& axis, double& value, double& x) const
+void AbsMaxShear(const BeamElement& element, const BeamElement::AxisResults& axis, double& value, double& x)
 {
     const double V1 = axis.f[1];
-    const double q1 = m_q1, q2 = m_q2;
-    const double L = m_Length;
+    const double q1 = element.m_q1, q2 = element.m_q2;
+    const double L = element.m_Length;
     const double* t = Tables().t;
     const double start = std::fabs(V1);
     auto sample = [&](int i) {
@@ -380,34 +430,35 @@ void BeamElement::AbsMaxShear(const AxisResults& axis, double& value, double& x)
     x = r.index < 0 ? 0 : t[r.index] * L;
 }
 
-void BeamElement::MaxDisplacement(const AxisResults& axis, double& value, double& x) const
+void MaxDisplacement(const BeamElement& element, const BeamElement::AxisResults& axis, double& value, double& x)
 {
     const SampleTables& tables = Tables();
     const double* t = tables.t;
     // The first node's translation is taken as stored; every further point,
     // the second node included, comes from the displaced axis.
-    const double dx = m_DisInGlobalCS.At(0), dy = m_DisInGlobalCS.At(1);
+    const double dx = element.m_DisInGlobalCS.At(0), dy = element.m_DisInGlobalCS.At(1);
     const double start = std::sqrt(dx * dx + dy * dy);
     auto sample = [&](int i) {
         double p[2];
-        DisplacementAt(t[i], axis, p);
+        element.DisplacementAt(t[i], axis, p);
         return std::sqrt(p[0] * p[0] + p[1] * p[1]);
     };
     ScanResult r{start, -1};
     auto finish = [&] {
         value = r.value;
-        x = r.index < 0 ? 0 : t[r.index] * m_Length;
+        x = r.index < 0 ? 0 : t[r.index] * element.m_Length;
     };
 
     // The bounds rest on DisplacementAt's rotation being one: its rows are
     // (c, -s) and (s, c) with c^2 + s^2 = 1 but for round-off.
-    const double c = m_T.At(0), s = m_T.At(6);
-    const bool rotation = m_T.At(7) == c && m_T.At(1) == -s && std::fabs(c * c + s * s - 1) <= 1e-12;
+    const Matrix& T = element.m_T;
+    const double c = T.At(0), s = T.At(6);
+    const bool rotation = T.At(7) == c && T.At(1) == -s && std::fabs(c * c + s * s - 1) <= 1e-12;
     const double L = axis.chord;
     const double* u = axis.u;
     const double V1 = axis.f[1], M1 = axis.f[2];
-    const double q1 = m_q1, q2 = m_q2;
-    const double E = m_Property.E, I = m_Property.I;
+    const double q1 = element.m_q1, q2 = element.m_q2;
+    const double E = element.m_Property.E, I = element.m_Property.I;
     const double EI = E * I;
     if (!rotation || !std::isfinite(start) || !Moderate(L, {u[0], u[1], u[2], u[3], V1, M1, q1, q2, E, I}) ||
         !(std::fabs(EI) > 1e-100)) {

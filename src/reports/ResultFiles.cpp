@@ -1,7 +1,9 @@
-#include "core/StructureModel.h"
+#include "reports/ResultFiles.h"
 
 #include "core/NumberFormat.h"
+#include "core/StructureModel.h"
 #include "core/TextFile.h"
+#include "reports/MemberSampling.h"
 #include "reports/NodalReactions.h"
 #include "reports/TextChunks.h"
 
@@ -104,10 +106,10 @@ const char* const kNodalFileError = "file write error!";
 // Writes the file: head, then items 0 .. count - 1 (put(p, i) writes item
 // i at p, at most maxChars characters, and returns the end).
 template <typename PutItem>
-void WriteItems(const std::string& path, const std::string& error, std::string_view head, int count,
-                std::size_t maxChars, PutItem put)
+void WriteItems(DeferredCommits* files, const std::string& path, const std::string& error, std::string_view head,
+                int count, std::size_t maxChars, PutItem put)
 {
-    TextFileWriter file(path, error);
+    TextFileWriter file(path, error, files);
     file.Write(head);
     StreamItems(count, maxChars, put, [&file](std::string_view text) { file.Write(text); });
     file.Commit();
@@ -115,11 +117,12 @@ void WriteItems(const std::string& path, const std::string& error, std::string_v
 
 } // namespace
 
-void StructureModel::OutputNodalDisplacement() const
+void OutputNodalDisplacement(const StructureModel& model, DeferredCommits* files)
 {
-    const int perNode = m_DOFPerNode;
-    const double* d = m_D.Data();
-    WriteItems(OutputPath("Nodal_Displacement.txt"), kNodalFileError, kDisplacementHeader, m_NPOIN,
+    const int perNode = model.m_DOFPerNode;
+    const double* d = model.m_D.Data();
+    WriteItems(files, model.OutputPath("Nodal_Displacement.txt"), kNodalFileError, kDisplacementHeader,
+               model.m_NPOIN,
                kRowLabelWidth + 2 + static_cast<std::size_t>(perNode > 0 ? perNode : 0) * kFieldWidth,
                [&](char* p, int i) {
                    p = PutInteger(p, i, kRowLabelWidth);
@@ -131,23 +134,24 @@ void StructureModel::OutputNodalDisplacement() const
                });
 }
 
-void StructureModel::OutputNodalReaction() const
+void OutputNodalReaction(const StructureModel& model, DeferredCommits* files)
 {
-    const std::vector<NodalReaction> reactions = ComputeNodalReactions(*this);
-    WriteItems(OutputPath("Nodal_Reaction.txt"), kNodalFileError, kForceHeader, static_cast<int>(reactions.size()),
-               kMaxRowChars, [&](char* p, int k) {
+    const std::vector<NodalReaction> reactions = ComputeNodalReactions(model);
+    WriteItems(files, model.OutputPath("Nodal_Reaction.txt"), kNodalFileError, kForceHeader,
+               static_cast<int>(reactions.size()), kMaxRowChars, [&](char* p, int k) {
                    const NodalReaction& r = reactions[static_cast<std::size_t>(k)];
                    const double values[3] = {r.Fx, r.Fy, r.Mz};
                    return PutRow(p, r.NodeNo, values);
                });
 }
 
-void StructureModel::OutputMForInGlobalCS() const
+void OutputMForInGlobalCS(const StructureModel& model, DeferredCommits* files)
 {
-    WriteItems(OutputPath("MForInGlobalCS.txt"),
+    WriteItems(files, model.OutputPath("MForInGlobalCS.txt"),
                "The file which record the member forces in the global coordinate system , write error!",
-               "Member forces in the global coordinate system\n", m_NELEM, kMaxBlockChars, [&](char* p, int e) {
-                   const BeamElement& element = m_Elements[static_cast<std::size_t>(e)];
+               "Member forces in the global coordinate system\n", model.m_NELEM, kMaxBlockChars,
+               [&](char* p, int e) {
+                   const BeamElement& element = model.m_Elements[static_cast<std::size_t>(e)];
                    const double* f = element.m_ForInGlobalCS.Data();
                    p = PutElementTitle(p, e);
                    p = Put(p, kForceHeader);
@@ -158,12 +162,13 @@ void StructureModel::OutputMForInGlobalCS() const
                });
 }
 
-void StructureModel::OutputMForInElemCS() const
+void OutputMForInElemCS(const StructureModel& model, DeferredCommits* files)
 {
-    WriteItems(OutputPath("MForInElemCS.txt"),
+    WriteItems(files, model.OutputPath("MForInElemCS.txt"),
                "The file which record the member forces in the element coordinate system , write error!",
-               "Member forces in the element coordinate system\n", m_NELEM, kMaxBlockChars, [&](char* p, int e) {
-                   const BeamElement& element = m_Elements[static_cast<std::size_t>(e)];
+               "Member forces in the element coordinate system\n", model.m_NELEM, kMaxBlockChars,
+               [&](char* p, int e) {
+                   const BeamElement& element = model.m_Elements[static_cast<std::size_t>(e)];
                    // The same values as ForInElemCS(), without a matrix per
                    // element, and shared with the sampling.
                    const BeamElement::AxisResults axis = element.ComputeAxisResults();
@@ -174,22 +179,22 @@ void StructureModel::OutputMForInElemCS() const
                    p = Put(p, "   The maximum absolute value of bending moment and shearing force, and corresponding "
                               "location in the local coordinate system\n");
                    double value = 0, x = 0;
-                   element.AbsMaxMoment(axis, value, x);
+                   AbsMaxMoment(element, axis, value, x);
                    p = PutSummary(p, "ABSmax(M) = ", value, x);
-                   element.AbsMaxShear(axis, value, x);
+                   AbsMaxShear(element, axis, value, x);
                    p = PutSummary(p, "ABSmax(N) = ", value, x);
                    *p++ = '\n';
                    return p;
                });
 }
 
-void StructureModel::OutputMDisInGlobalCS() const
+void OutputMDisInGlobalCS(const StructureModel& model, DeferredCommits* files)
 {
-    WriteItems(OutputPath("MDisInGlobalCS.txt"),
+    WriteItems(files, model.OutputPath("MDisInGlobalCS.txt"),
                "The file which record the member displacements in the global coordinate system , write error!",
-               "Member displacements in the global coordinate system\n", m_NELEM, kMaxBlockChars,
+               "Member displacements in the global coordinate system\n", model.m_NELEM, kMaxBlockChars,
                [&](char* p, int e) {
-                   const BeamElement& element = m_Elements[static_cast<std::size_t>(e)];
+                   const BeamElement& element = model.m_Elements[static_cast<std::size_t>(e)];
                    const double* d = element.m_DisInGlobalCS.Data();
                    p = PutElementTitle(p, e);
                    p = Put(p, kDisplacementHeader);
@@ -197,7 +202,7 @@ void StructureModel::OutputMDisInGlobalCS() const
                    p = PutRow(p, element.m_Node2.No, d + 3);
                    p = Put(p, "        The maximum displacement and its location in the local coordinate system\n");
                    double value = 0, x = 0;
-                   element.MaxDisplacement(value, x);
+                   MaxDisplacement(element, value, x);
                    p = PutSummary(p, "Dmax = ", value, x);
                    *p++ = '\n';
                    return p;

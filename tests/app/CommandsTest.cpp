@@ -3,7 +3,7 @@
 #include "app/AppState.h"
 #include "app/Menu.h"
 #include "core/StructureModel.h"
-#include "core/ViewTransform.h"
+#include "graphics/ViewTransform.h"
 #include "support/TestSupport.h"
 
 #include <gtest/gtest.h>
@@ -131,7 +131,6 @@ TEST_F(Commands, LoadShowsStructureLoadsAndSupports)
     EXPECT_EQ(m_State.m_Box.m_YMax, 4);
     EXPECT_EQ(m_State.m_View->m_Width, 800);
     EXPECT_EQ(m_State.m_View->m_Height, 600);
-    EXPECT_EQ(m_State.m_Model->m_View, m_State.m_View.get());
     EXPECT_FALSE(m_Platform.m_Checks.at(MenuId::NodeNumbers));
     EXPECT_FALSE(m_Platform.m_Checks.at(MenuId::ElementNumbers));
     EXPECT_EQ(m_Platform.m_Repaints.back(), true);

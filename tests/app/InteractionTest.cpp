@@ -3,7 +3,7 @@
 #include "app/AppState.h"
 #include "app/Menu.h"
 #include "core/StructureModel.h"
-#include "core/ViewTransform.h"
+#include "graphics/ViewTransform.h"
 #include "support/TestSupport.h"
 
 #include <gtest/gtest.h>

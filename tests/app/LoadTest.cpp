@@ -3,7 +3,7 @@
 #include "app/AppState.h"
 #include "app/Menu.h"
 #include "core/StructureModel.h"
-#include "core/ViewTransform.h"
+#include "graphics/ViewTransform.h"
 #include "support/TestSupport.h"
 
 #include <gtest/gtest.h>
@@ -62,7 +62,6 @@ TEST_F(Loading, BadFileKeepsModelViewFlagsAndSolution)
     EXPECT_EQ(m_Platform.m_Messages[0].text.rfind("前处理文本文件版本错误!", 0), 0u);
     EXPECT_EQ(m_State.m_Model.get(), model);
     EXPECT_EQ(m_State.m_View.get(), view);
-    EXPECT_EQ(model->m_View, view);
     EXPECT_EQ(view->m_Scale, scale);
     EXPECT_TRUE(m_State.m_Solved);
     EXPECT_TRUE(m_State.m_ShowDeformed);

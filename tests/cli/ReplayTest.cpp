@@ -1,12 +1,15 @@
 // Replays, in this process (so that the sanitizer build sees every access),
 // the inputs that once broke the program and every refused file, through
 // the whole batch path and every drawing layer.
-#include "app/Layers.h"
+#include "graphics/Layers.h"
+#include "app/ModelSetup.h"
 #include "core/FatalError.h"
 #include "core/StructureModel.h"
-#include "core/ViewTransform.h"
+#include "graphics/ViewTransform.h"
 #include "core/Warnings.h"
 #include "graphics/RecordingCanvas.h"
+#include "input/Load.h"
+#include "reports/PostProcess.h"
 #include "support/TestSupport.h"
 
 #include <gtest/gtest.h>
@@ -37,26 +40,25 @@ enum class Reached { Refused, Loaded, Solved };
 Reached Replay(const fs::path& file)
 {
     ScratchDir out;
-    StructureModel model;
-    ViewTransform view;
     CollectingWarnings warnings;
-    model.m_OutputDir = out.Path();
-    model.m_Warnings = &warnings;
+    const ModelSetup setup(warnings);
+    const std::unique_ptr<StructureModel> made = setup.NewModel(ModelOptions{out.Path()});
+    StructureModel& model = *made;
     Reached reached = Reached::Refused;
     try {
-        model.Load(file.c_str(), &view);
+        Load(model, file.c_str());
         reached = Reached::Loaded;
         model.Solve();
-        model.PostProcess();
+        PostProcess(model);
         reached = Reached::Solved;
     } catch (const FatalError& e) {
         EXPECT_EQ(e.Status(), 1) << file << ": " << e.Message();
     }
     if (reached != Reached::Refused) {
         RecordingCanvas canvas;
-        view.SetDC(&canvas);
+        ViewTransform view;
         view.SetUp(800, 600, model.m_XMin, model.m_XMax, model.m_YMin, model.m_YMax);
-        DrawLayers(model, AllLayers(reached == Reached::Solved));
+        DrawLayers(canvas, view, model, AllLayers(reached == Reached::Solved));
         EXPECT_TRUE(canvas.StateIsInitial()) << file;
     }
     return reached;

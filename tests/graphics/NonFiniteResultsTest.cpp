@@ -1,7 +1,9 @@
 #include "Scene.h"
 
-#include "app/Layers.h"
+#include "graphics/Layers.h"
 #include "core/Warnings.h"
+#include "input/Load.h"
+#include "reports/PostProcess.h"
 #include "support/TestSupport.h"
 
 #include <gtest/gtest.h>
@@ -30,12 +32,12 @@ void SolveAndDrawEverything(Scene& scene, const ScratchDir& dir, const std::stri
     CollectingWarnings warnings;
     m.m_OutputDir = dir.Path();
     m.m_Warnings = &warnings;
-    m.Load(dir.Write("model.txt", text).c_str(), &scene.view);
+    Load(m, dir.Write("model.txt", text).c_str());
     m.Solve();
-    m.PostProcess();
+    PostProcess(m);
     EXPECT_FALSE(warnings.m_Texts.empty()); // the solution is not passed off as sound
     scene.view.SetUp(800, 600, m.m_XMin, m.m_XMax, m.m_YMin, m.m_YMax);
-    DrawLayers(m, AllLayers(true));
+    DrawLayers(scene.canvas, scene.view, m, AllLayers(true));
 }
 
 void ExpectPixelsInRange(const Scene& scene)

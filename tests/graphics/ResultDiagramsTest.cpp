@@ -1,4 +1,9 @@
+#include "graphics/BoundarySymbols.h"
+#include "graphics/ResultDiagrams.h"
 #include "graphics/Scene.h"
+#include "graphics/StructureLayers.h"
+#include "input/Load.h"
+#include "reports/PostProcess.h"
 #include "support/TestSupport.h"
 
 #include <gtest/gtest.h>
@@ -31,9 +36,9 @@ TEST(MomentDiagram, StandsOnTheLeftOfTheElementWhateverItsDirection)
     // M1 = -5 and no shear: the moment is +5 all along; 0.2 per unit of
     // moment stands it 1 world unit (76 pixels) off the element.
     element.m_ForInGlobalCS.At(2) = -5;
-    scene.view.m_VisualScaleofMoment = 0.2;
+    scene.model.m_VisualScaleofMoment = 0.2;
 
-    scene.model.DrawMomentDiagram();
+    DrawMomentDiagram(scene.canvas, scene.view, scene.model);
     const auto& s = scene.canvas.m_Segments;
     ASSERT_EQ(s.size(), 31u);
     EXPECT_EQ(scene.canvas.PolylineCount(), 1);
@@ -57,8 +62,8 @@ TEST(MomentDiagram, ZeroMomentAndZeroShearLieAlongTheElement)
     scene.AddNode(10, 5);
     scene.AddElement(0, 1);
     scene.Fit();
-    scene.model.DrawMomentDiagram();
-    scene.model.DrawShearDiagram();
+    DrawMomentDiagram(scene.canvas, scene.view, scene.model);
+    DrawShearDiagram(scene.canvas, scene.view, scene.model);
     ASSERT_EQ(scene.canvas.m_Segments.size(), 62u);
     const Scene::Pixel a = scene.At(0, 0), b = scene.At(10, 5);
     for (const Scene::Pixel& p : scene.Points()) {
@@ -79,9 +84,9 @@ TEST(ShearDiagram, PlotsTheShearOfASimplySupportedUniformLoad)
     // q = -1 on a span of 10: V1 = 5, M1 = 0, V(x) = 5 - x.
     element.SetDistributedLoad(-1, -1);
     element.m_ForInGlobalCS.At(1) = 5;
-    scene.view.m_VisualScaleofShear = 0.2;
+    scene.model.m_VisualScaleofShear = 0.2;
 
-    scene.model.DrawShearDiagram();
+    DrawShearDiagram(scene.canvas, scene.view, scene.model);
     const auto& s = scene.canvas.m_Segments;
     ASSERT_EQ(s.size(), 31u);
     EXPECT_EQ(s[0].y2, scene.At(0, 1).y);  // +5 above the element
@@ -102,9 +107,9 @@ TEST(DeformedShape, AFixedFixedBeamUnderUniformLoadBulgesBetweenItsNodes)
     element.SetDistributedLoad(-1, -1);
     element.SetFixForInGlobalCS(Vector3(0, 5, 100.0 / 12), Vector3(0, 5, -100.0 / 12));
     element.ComputeEndForces();
-    scene.view.m_VisualScaleofDeformation = 0.01;
+    scene.model.m_VisualScaleofDisp = 0.01;
 
-    scene.model.DrawDeformedShape();
+    DrawDeformedShape(scene.canvas, scene.view, scene.model);
     const auto& s = scene.canvas.m_Segments;
     ASSERT_EQ(s.size(), 29u);
     EXPECT_EQ(scene.canvas.PolylineCount(), 1);
@@ -134,9 +139,9 @@ TEST(ResultDiagrams, LeaveOutAnElementWithoutLength)
     point.m_ForInGlobalCS.At(1) = 3;
     point.SetDistributedLoad(1, 2);
 
-    scene.model.DrawDeformedShape();
-    scene.model.DrawMomentDiagram();
-    scene.model.DrawShearDiagram();
+    DrawDeformedShape(scene.canvas, scene.view, scene.model);
+    DrawMomentDiagram(scene.canvas, scene.view, scene.model);
+    DrawShearDiagram(scene.canvas, scene.view, scene.model);
     EXPECT_EQ(scene.canvas.m_Segments.size(), 29u + 31 + 31);
 }
 
@@ -146,14 +151,14 @@ TEST(Layers, DrawTheShippedPortalFrameAfterItsSolution)
     Scene scene;
     StructureModel& m = scene.model;
     m.m_OutputDir = dir.Path();
-    m.Load(VELA_EXAMPLES_DIR "/portal.txt", &scene.view);
+    Load(m, VELA_EXAMPLES_DIR "/portal.txt");
     m.Solve();
-    m.PostProcess();
+    PostProcess(m);
     scene.view.SetUp(800, 600, m.m_XMin, m.m_XMax, m.m_YMin, m.m_YMax);
 
-    m.DrawNodeNumbers();
-    m.DrawElementNumbers();
-    m.DrawStructure();
+    DrawNodeNumbers(scene.canvas, scene.view, m);
+    DrawElementNumbers(scene.canvas, scene.view, m);
+    DrawStructure(scene.canvas, scene.view, m);
     EXPECT_EQ(scene.canvas.m_Texts.size(), 4u + 3u);
     // Columns (I = 8e-5) thin, the beam (I = 1.2e-4) one class wider.
     const auto& lines = scene.canvas.m_Segments;
@@ -163,16 +168,16 @@ TEST(Layers, DrawTheShippedPortalFrameAfterItsSolution)
     EXPECT_EQ(lines[2].pen.width, 3);
 
     scene.canvas.ClearDrawing();
-    m.DrawDeformedShape();
-    m.DrawMomentDiagram();
-    m.DrawShearDiagram();
+    DrawDeformedShape(scene.canvas, scene.view, m);
+    DrawMomentDiagram(scene.canvas, scene.view, m);
+    DrawShearDiagram(scene.canvas, scene.view, m);
     EXPECT_EQ(scene.canvas.m_Segments.size(), 3u * (29 + 31 + 31));
-    m.DrawDistributedLoads();
-    m.DrawForces();
-    m.DrawSprings();
-    m.DrawTorsionalSprings();
-    m.DrawPrescribedDisplacements();
-    m.DrawRestrictedNodes();
+    DrawDistributedLoads(scene.canvas, scene.view, m);
+    DrawForces(scene.canvas, scene.view, m);
+    DrawSprings(scene.canvas, scene.view, m);
+    DrawTorsionalSprings(scene.canvas, scene.view, m);
+    DrawPrescribedDisplacements(scene.canvas, scene.view, m);
+    DrawRestrictedNodes(scene.canvas, scene.view, m);
     // Everything stays in a few screens of the client area.
     const Scene::Box box = Scene::Bounds(scene.Points());
     EXPECT_GT(box.minX, -800);

@@ -1,7 +1,7 @@
 #pragma once
 
 #include "core/StructureModel.h"
-#include "core/ViewTransform.h"
+#include "graphics/ViewTransform.h"
 #include "graphics/RecordingCanvas.h"
 
 #include <algorithm>
@@ -9,18 +9,14 @@
 #include <ostream>
 #include <vector>
 
-// A model built in code, its view and a recording canvas, wired together
-// the way the window wires them for a paint.
+// A model built in code, a view and a recording canvas: what the window
+// hands the layers at a paint.
 struct Scene {
     StructureModel model;
     ViewTransform view;
     RecordingCanvas canvas;
 
-    Scene()
-    {
-        model.m_View = &view;
-        view.SetDC(&canvas);
-    }
+    Scene() = default;
     Scene(const Scene&) = delete;
     Scene& operator=(const Scene&) = delete;
 

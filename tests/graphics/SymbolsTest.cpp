@@ -1,4 +1,5 @@
-#include "app/Layers.h"
+#include "graphics/BoundarySymbols.h"
+#include "graphics/Layers.h"
 #include "graphics/Drawing.h"
 #include "graphics/Scene.h"
 #include "graphics/SymbolOutlines.h"
@@ -118,7 +119,7 @@ TEST(Springs, HangFromTheNodeAgainstTheirDirection)
     scene.model.m_Springs.push_back(spring);
     scene.model.m_NSPR = 1;
 
-    scene.model.DrawSprings();
+    DrawSprings(scene.canvas, scene.view, scene.model);
     ASSERT_EQ(scene.canvas.m_Segments.size(), 22u);
     EXPECT_EQ(scene.canvas.m_Segments[0].pen, (PenDesc{1, 0x0000FF00}));
     // 0.06 S = 0.6 world units below the node: 45 pixels.
@@ -137,7 +138,7 @@ TEST(Springs, HangFromTheNodeAgainstTheirDirection)
     scene.canvas.ClearDrawing();
     scene.model.m_Springs[0].DirX = 1;
     scene.model.m_Springs[0].DirY = 0;
-    scene.model.DrawSprings();
+    DrawSprings(scene.canvas, scene.view, scene.model);
     box = Scene::Bounds(scene.Points());
     EXPECT_EQ(box.maxX, 400);
     EXPECT_EQ(box.minX, 400 - 45);
@@ -145,7 +146,7 @@ TEST(Springs, HangFromTheNodeAgainstTheirDirection)
     // A spring without a direction stands upright rather than vanish.
     scene.canvas.ClearDrawing();
     scene.model.m_Springs[0].DirX = 0;
-    scene.model.DrawSprings();
+    DrawSprings(scene.canvas, scene.view, scene.model);
     EXPECT_EQ(Scene::Bounds(scene.Points()).maxY, 345);
 }
 
@@ -159,7 +160,7 @@ TEST(Springs, TheRotationalSpringIsACircleWithLegsAroundItsNode)
     scene.model.m_TorsionalSprings.push_back(spring);
     scene.model.m_NTSPR = 1;
 
-    scene.model.DrawTorsionalSprings();
+    DrawTorsionalSprings(scene.canvas, scene.view, scene.model);
     ASSERT_EQ(scene.canvas.m_Segments.size(), 18u);
     EXPECT_EQ(scene.canvas.m_Segments[0].pen, (PenDesc{1, 0x00ABCDEF}));
     // Radius 5 * 0.08 / 15.9149 * S: 19 pixels.
@@ -179,7 +180,7 @@ TEST(PrescribedDisplacements, ASettlementTurnsTheHandsAboveTheNodeAndTheArrowDow
     scene.model.m_Prescribed.push_back(settlement);
     scene.model.m_NPRESC = 1;
 
-    scene.model.DrawPrescribedDisplacements();
+    DrawPrescribedDisplacements(scene.canvas, scene.view, scene.model);
     const auto& s = scene.canvas.m_Segments;
     ASSERT_EQ(s.size(), 2u * 93 + 7);
     const std::vector<Scene::Pixel> points = scene.Points();
@@ -211,7 +212,7 @@ TEST(PrescribedDisplacements, WithoutATranslationTheHandsStandUpright)
     scene.model.m_Prescribed.push_back(rotation);
     scene.model.m_NPRESC = 1;
 
-    scene.model.DrawPrescribedDisplacements();
+    DrawPrescribedDisplacements(scene.canvas, scene.view, scene.model);
     std::vector<Scene::Pixel> points = scene.Points();
     ASSERT_EQ(points.size(), 2u * (2 * 93 + 29));
     EXPECT_GT(Scene::Bounds({points.begin(), points.begin() + 4 * 93}).minY, 300);
@@ -226,7 +227,7 @@ TEST(PrescribedDisplacements, WithoutATranslationTheHandsStandUpright)
     // Clockwise for a negative rotation: the head on the right.
     scene.canvas.ClearDrawing();
     scene.model.m_Prescribed[0].Rz = -0.01;
-    scene.model.DrawPrescribedDisplacements();
+    DrawPrescribedDisplacements(scene.canvas, scene.view, scene.model);
     EXPECT_EQ(calls[band + 27].x, scene.At(kX + 2.7128 * f, kY).x);
 
     // Dx given as 0 and Dy absent: upright hands, arrow pointing up.
@@ -234,7 +235,7 @@ TEST(PrescribedDisplacements, WithoutATranslationTheHandsStandUpright)
     PrescribedDisplacement& p = scene.model.m_Prescribed[0];
     p.HasRz = false;
     p.HasDx = true;
-    scene.model.DrawPrescribedDisplacements();
+    DrawPrescribedDisplacements(scene.canvas, scene.view, scene.model);
     points = scene.Points();
     ASSERT_EQ(points.size(), 2u * (2 * 93 + 7));
     EXPECT_GT(Scene::Bounds({points.begin(), points.begin() + 4 * 93}).minY, 300);
@@ -293,11 +294,11 @@ TEST(Drawing, NonFiniteInputsDrawNoGarbage)
     m.m_RestrictedNodes.push_back(support);
     m.m_NRN = 1;
     m.m_AverageElemLength = nan;
-    scene.view.m_VisualScaleofMoment = inf;
-    scene.view.m_VisualScaleofForce = 1e308;
+    scene.model.m_VisualScaleofMoment = inf;
+    scene.model.m_VisualScaleofForce = 1e308;
 
     auto drawAll = [&] {
-        DrawLayers(m, AllLayers(true));
+        DrawLayers(scene.canvas, scene.view, m, AllLayers(true));
     };
     drawAll();
     EXPECT_FALSE(scene.canvas.m_Segments.empty());

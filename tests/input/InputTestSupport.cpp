@@ -1,4 +1,5 @@
 #include "InputTestSupport.h"
+#include "input/ReadBeamSystemFile.h"
 
 std::string PortalText()
 {
@@ -20,7 +21,7 @@ ReadResult ReadText(const ScratchDir& dir, const std::string& text)
     const std::string path = dir.Write("input.txt", text);
     result.model.m_OutputDir = dir.Path();
     try {
-        result.model.ReadBeamSystemFile(path.c_str());
+        ReadBeamSystemFile(result.model, path.c_str());
         result.ok = true;
     } catch (const FatalError& error) {
         result.message = error.Message();

@@ -1,7 +1,7 @@
 #include "InputTestSupport.h"
 
-#include "core/ViewTransform.h"
 #include "core/Warnings.h"
+#include "input/Load.h"
 
 namespace {
 
@@ -18,7 +18,6 @@ const char* const kCantilever = "### Vela release=1.07\n"
 
 struct Loaded {
     StructureModel model;
-    ViewTransform view;
     CollectingWarnings warnings;
     std::string error;
 };
@@ -29,7 +28,7 @@ void LoadText(Loaded& loaded, const ScratchDir& dir, const std::string& text)
     loaded.model.m_OutputDir = dir.Path();
     loaded.model.m_Warnings = &loaded.warnings;
     try {
-        loaded.model.Load(path.c_str(), &loaded.view);
+        Load(loaded.model, path.c_str());
     } catch (const FatalError& e) {
         loaded.error = e.Message();
     }
@@ -55,7 +54,6 @@ TEST(Load, CantileverWithPenaltySupport)
     EXPECT_EQ(m.m_XMax, 2);
     EXPECT_EQ(m.m_YMax, 1);
     EXPECT_DOUBLE_EQ(m.m_VisualScaleofForce, 0.1 * 2 / 10);
-    EXPECT_EQ(l.view.m_VisualScaleofForce, m.m_VisualScaleofForce);
     EXPECT_EQ(m.m_VisualScaleofPress, 1);
     EXPECT_TRUE(l.warnings.m_Texts.empty());
     EXPECT_EQ(m.m_AverageElemLength, 2);

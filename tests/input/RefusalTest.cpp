@@ -1,4 +1,5 @@
 #include "InputTestSupport.h"
+#include "input/ReadBeamSystemFile.h"
 
 #include <filesystem>
 
@@ -133,14 +134,14 @@ TEST(ReaderRefuses, AFileThatCannotBeOpened)
     StructureModel model;
     model.m_OutputDir = dir.Path();
     try {
-        model.ReadBeamSystemFile(dir.File("no such file.txt").c_str());
+        ReadBeamSystemFile(model, dir.File("no such file.txt").c_str());
         FAIL() << "a missing file was read";
     } catch (const FatalError& error) {
         EXPECT_EQ(FirstLine(error.Message()), kRead);
         EXPECT_EQ(error.Status(), 1);
     }
     try {
-        model.ReadBeamSystemFile(dir.Path().c_str());
+        ReadBeamSystemFile(model, dir.Path().c_str());
         FAIL() << "a folder was read";
     } catch (const FatalError& error) {
         EXPECT_EQ(FirstLine(error.Message()), kRead);
@@ -155,7 +156,7 @@ TEST(ReaderRefuses, SideFilesThatCannotBeWritten)
     StructureModel model;
     model.m_OutputDir = dir.File("afile");
     try {
-        model.ReadBeamSystemFile(path.c_str());
+        ReadBeamSystemFile(model, path.c_str());
         FAIL() << "side files written into a file";
     } catch (const FatalError& error) {
         EXPECT_STREQ(error.Message(), "Point.txt open error!");

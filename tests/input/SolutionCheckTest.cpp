@@ -1,7 +1,7 @@
 #include "InputTestSupport.h"
 
-#include "core/ViewTransform.h"
 #include "core/Warnings.h"
+#include "input/Load.h"
 
 #include <cmath>
 
@@ -9,7 +9,6 @@ namespace {
 
 struct Solved {
     StructureModel model;
-    ViewTransform view;
     CollectingWarnings warnings;
 };
 
@@ -20,7 +19,7 @@ std::vector<std::string> LoadAndSolve(Solved& s, const ScratchDir& dir, const st
     const std::string path = dir.Write("model.txt", text);
     s.model.m_OutputDir = dir.Path();
     s.model.m_Warnings = &s.warnings;
-    s.model.Load(path.c_str(), &s.view);
+    Load(s.model, path.c_str());
     s.warnings.m_Texts.clear();
     s.model.Solve();
     return s.warnings.m_Texts;

@@ -3,7 +3,8 @@
 #include "cli/Render.h"
 
 #include "core/StructureModel.h"
-#include "core/ViewTransform.h"
+#include "graphics/ViewTransform.h"
+#include "input/Load.h"
 #include "qt/Render.h"
 #include "support/TestSupport.h"
 
@@ -230,33 +231,3 @@ TEST(RenderPortal, PrintsWarningsAndReportsModelErrors)
     EXPECT_FALSE(FileExists(work.File("bad.png")));
 }
 
-TEST(RenderPortal, LeavesTheWindowsViewAsItFoundIt)
-{
-    // The desktop exports through the view it shows: the picture is fitted to
-    // its own size, and the window's pans and zooms survive.
-    const ScratchDir work;
-    const std::string input = work.Write("portal.txt", kPortal);
-    StructureModel model;
-    model.m_OutputDir = work.Path();
-    ViewTransform view;
-    model.Load(input.c_str(), &view);
-    view.SetUp(500, 400, model.m_XMin, model.m_XMax, model.m_YMin, model.m_YMax);
-    view.Pan(17, -5);
-    const ViewTransform before = view;
-
-    RenderModelPicture(model, FreshStructureLayers(), PictureOptions{}, work.File("view.png"));
-    EXPECT_EQ(view.m_Width, before.m_Width);
-    EXPECT_EQ(view.m_Height, before.m_Height);
-    EXPECT_EQ(view.m_OriginX, before.m_OriginX);
-    EXPECT_EQ(view.m_OriginY, before.m_OriginY);
-    EXPECT_EQ(view.m_Scale, before.m_Scale);
-    EXPECT_EQ(view.m_hDC, nullptr);
-    EXPECT_EQ(model.m_View, &view);
-    ExpectPortalStructure(Load(work.File("view.png")));
-
-    // A model without a view is drawn with its own scales, to the same picture.
-    model.m_View = nullptr;
-    RenderModelPicture(model, FreshStructureLayers(), PictureOptions{}, work.File("own.png"));
-    EXPECT_EQ(model.m_View, nullptr);
-    EXPECT_EQ(Load(work.File("own.png")), Load(work.File("view.png")));
-}

@@ -1,7 +1,8 @@
 #include "core/StructureModel.h"
-#include "core/ViewTransform.h"
 #include "core/Warnings.h"
+#include "input/Load.h"
 #include "reports/NodalReactions.h"
+#include "reports/PostProcess.h"
 #include "support/TestSupport.h"
 
 #include <gtest/gtest.h>
@@ -18,13 +19,12 @@ TEST(ComprehensiveExample, IsInEquilibriumAndHonoursItsPrescribedValues)
 {
     ScratchDir dir;
     StructureModel m;
-    ViewTransform view;
     CollectingWarnings warnings;
     m.m_OutputDir = dir.Path();
     m.m_Warnings = &warnings;
-    m.Load(VELA_EXAMPLES_DIR "/综合算例.txt", &view);
+    Load(m, VELA_EXAMPLES_DIR "/综合算例.txt");
     m.Solve();
-    m.PostProcess();
+    PostProcess(m);
     EXPECT_TRUE(warnings.m_Texts.empty());
 
     double fx = 0, fy = 0, mz = 0;

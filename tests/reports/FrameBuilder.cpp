@@ -1,4 +1,5 @@
 #include "reports/FrameBuilder.h"
+#include "reports/PostProcess.h"
 
 int FrameBuilder::AddNode(double x, double y)
 {
@@ -101,7 +102,7 @@ StructureModel& FrameBuilder::Run(const std::string& outputDir, WarningSink* war
 {
     StructureModel& m = Prepare(outputDir, warnings);
     m.Solve();
-    m.PostProcess();
+    PostProcess(m);
     return m;
 }
 

@@ -1,7 +1,7 @@
 #include "core/Cores.h"
 #include "core/StructureModel.h"
-#include "core/ViewTransform.h"
-#include "input/BeamSystemText.h"
+#include "input/ReadBeamSystemFile.h"
+#include "reports/PostProcess.h"
 #include "support/TestSupport.h"
 
 #include <gtest/gtest.h>
@@ -100,7 +100,7 @@ Outputs PostProcessWith(int threads)
         m.m_D.At(3 * i + 1) = -1e-4 * std::sin(n.x) * n.y / 7;
         m.m_D.At(3 * i + 2) = 1e-5 * std::cos(n.x + n.y) / 3;
     }
-    m.PostProcess();
+    PostProcess(m);
     SetCoreLimit(previous);
     Outputs run{{}, {m.m_VisualScaleofShear, m.m_VisualScaleofDisp, m.m_VisualScaleofMoment}};
     for (const std::string& name : kResultFiles)

@@ -1,7 +1,7 @@
 #include "core/StructureModel.h"
-#include "core/ViewTransform.h"
 #include "core/Warnings.h"
 #include "reports/FrameBuilder.h"
+#include "reports/PostProcess.h"
 #include "support/TestSupport.h"
 
 #include <gtest/gtest.h>
@@ -9,13 +9,11 @@
 #include <string>
 #include <vector>
 
-TEST(PostProcess, ScalesReachTheView)
+TEST(PostProcess, SetsTheResultScales)
 {
     ScratchDir dir;
-    ViewTransform view;
     CollectingWarnings warnings;
     FrameBuilder b = ShortCantilever();
-    b.m_Model.m_View = &view;
     const StructureModel& m = b.Run(dir.Path(), &warnings);
 
     EXPECT_TRUE(warnings.m_Texts.empty());
@@ -23,21 +21,16 @@ TEST(PostProcess, ScalesReachTheView)
     EXPECT_DOUBLE_EQ(m.m_VisualScaleofShear, 0.1 * 2 / 30);
     EXPECT_DOUBLE_EQ(m.m_VisualScaleofMoment, 0.1 * 2 / 60);
     EXPECT_DOUBLE_EQ(m.m_VisualScaleofDisp, 0.1 * 2 / 0.08);
-    EXPECT_EQ(view.m_VisualScaleofShear, m.m_VisualScaleofShear);
-    EXPECT_EQ(view.m_VisualScaleofMoment, m.m_VisualScaleofMoment);
-    EXPECT_EQ(view.m_VisualScaleofDeformation, m.m_VisualScaleofDisp);
 }
 
 TEST(PostProcess, UnloadedStructureWarnsShearDeformationMomentInThatOrder)
 {
     ScratchDir dir;
-    ViewTransform view;
-    view.m_VisualScaleofShear = view.m_VisualScaleofMoment = view.m_VisualScaleofDeformation = 7;
     CollectingWarnings warnings;
     FrameBuilder b = ShortCantilever();
     b.m_Model.m_Forces.clear();
     b.m_Model.m_NFOR = 0;
-    b.m_Model.m_View = &view;
+    b.m_Model.m_VisualScaleofShear = b.m_Model.m_VisualScaleofMoment = b.m_Model.m_VisualScaleofDisp = 7;
     const StructureModel& m = b.Run(dir.Path(), &warnings);
 
     EXPECT_EQ(warnings.m_Texts,
@@ -46,9 +39,6 @@ TEST(PostProcess, UnloadedStructureWarnsShearDeformationMomentInThatOrder)
     EXPECT_EQ(m.m_VisualScaleofShear, 1.0);
     EXPECT_EQ(m.m_VisualScaleofDisp, 1.0);
     EXPECT_EQ(m.m_VisualScaleofMoment, 1.0);
-    EXPECT_EQ(view.m_VisualScaleofShear, 1.0);
-    EXPECT_EQ(view.m_VisualScaleofDeformation, 1.0);
-    EXPECT_EQ(view.m_VisualScaleofMoment, 1.0);
     // All five files are still written.
     for (const char* name :
          {"Nodal_Displacement.txt", "MForInGlobalCS.txt", "MForInElemCS.txt", "Nodal_Reaction.txt", "MDisInGlobalCS.txt"})
@@ -68,7 +58,7 @@ TEST(PostProcess, RunningAgainRewritesEveryFileFromTheNewSolution)
         dir.Write(name, "stale");
     }
     m.Solve();
-    m.PostProcess();
+    PostProcess(m);
     for (std::size_t i = 0; i < names.size(); ++i)
         EXPECT_EQ(ReadFile(dir.File(names[i])), first[i]) << names[i];
 }

@@ -1,6 +1,7 @@
 #include "core/FatalError.h"
 #include "core/StructureModel.h"
 #include "reports/FrameBuilder.h"
+#include "reports/PostProcess.h"
 #include "support/TestSupport.h"
 
 #include <gtest/gtest.h>
@@ -153,7 +154,7 @@ TEST(ResultFiles, ModelWithoutElementsOrSupportsWritesOnlyTheHeaders)
         ScratchDir dir;
         StructureModel m;
         m.m_OutputDir = dir.Path();
-        m.PostProcess();
+        PostProcess(m);
         EXPECT_EQ(ReadFile(dir.File("Nodal_Displacement.txt")), kHeaderDisp);
         EXPECT_EQ(ReadFile(dir.File("Nodal_Reaction.txt")), kHeaderForce);
         EXPECT_EQ(ReadFile(dir.File("MForInGlobalCS.txt")), kTitleGlobal);
@@ -218,7 +219,7 @@ TEST(ResultFiles, FailedWriteStopsAtThatFileWithItsMessage)
         FrameBuilder b = ShortCantilever();
         b.Prepare(dir.Path()).Solve();
         try {
-            b.m_Model.PostProcess();
+            PostProcess(b.m_Model);
             ADD_FAILURE() << kResultFiles[blocked] << " was not reported";
         } catch (const FatalError& e) {
             EXPECT_EQ(std::string(e.Message()), messages[blocked]);
@@ -242,7 +243,7 @@ TEST(ResultFiles, UnwritableFolderEndsAtTheFirstWriter)
     b.Prepare(dir.Path()).Solve();
     b.m_Model.m_OutputDir = dir.File("afile/sub");
     try {
-        b.m_Model.PostProcess();
+        PostProcess(b.m_Model);
         FAIL() << "no error";
     } catch (const FatalError& e) {
         EXPECT_EQ(std::string(e.Message()), "file write error!");

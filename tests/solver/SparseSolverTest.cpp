@@ -1,8 +1,9 @@
 #include "core/FatalError.h"
 #include "core/Matrix.h"
 #include "core/StructureModel.h"
-#include "core/ViewTransform.h"
 #include "core/Warnings.h"
+#include "input/Load.h"
+#include "reports/PostProcess.h"
 #include "solver/CholmodSolver.h"
 #include "support/TestSupport.h"
 
@@ -72,7 +73,6 @@ std::string Frame(int storeys, int bays)
 struct Loaded {
     ScratchDir dir;
     CollectingWarnings warnings;
-    ViewTransform view;
     StructureModel model;
     std::unique_ptr<SparseSolver> solver = MakeSparseSolver();
 
@@ -85,7 +85,7 @@ struct Loaded {
         model.m_SparseSolver = solver.get();
         model.m_Solver = choice;
         model.m_DumpMatrices = dump;
-        model.Load(out.Write("model.txt", text).c_str(), &view);
+        Load(model, out.Write("model.txt", text).c_str());
     }
 };
 
@@ -164,9 +164,9 @@ TEST(SparseSolver, AutoKeepsSmallSystemsOnTheDenseSolverAndTheirFilesUnchanged)
     Loaded dense(text, SolverChoice::Dense);
     EXPECT_FALSE(automatic.model.m_SparseSystem);
     automatic.model.Solve();
-    automatic.model.PostProcess();
+    PostProcess(automatic.model);
     dense.model.Solve();
-    dense.model.PostProcess();
+    PostProcess(dense.model);
     for (const char* name : {"Nodal_Displacement.txt", "MForInGlobalCS.txt", "MForInElemCS.txt",
                              "Nodal_Reaction.txt", "MDisInGlobalCS.txt", "K.txt"})
         EXPECT_EQ(ReadFile(automatic.dir.File(name)), ReadFile(dense.dir.File(name))) << name;

@@ -1,4 +1,4 @@
-#include "core/ViewTransform.h"
+#include "graphics/ViewTransform.h"
 
 #include <algorithm>
 #include <climits>

@@ -1,6 +1,8 @@
-#include "app/Layers.h"
+#include "graphics/Layers.h"
 
-#include "core/StructureModel.h"
+#include "graphics/BoundarySymbols.h"
+#include "graphics/ResultDiagrams.h"
+#include "graphics/StructureLayers.h"
 
 LayerFlags FreshStructureLayers()
 {
@@ -26,30 +28,30 @@ LayerFlags AllLayers(bool solved)
     return flags;
 }
 
-void DrawLayers(const StructureModel& model, const LayerFlags& flags)
+void DrawLayers(Canvas& canvas, const ViewTransform& view, const StructureModel& model, const LayerFlags& flags)
 {
     if (flags.m_ShowNodeNumbers)
-        model.DrawNodeNumbers();
+        DrawNodeNumbers(canvas, view, model);
     if (flags.m_ShowElementNumbers)
-        model.DrawElementNumbers();
+        DrawElementNumbers(canvas, view, model);
     if (flags.m_ShowStructure)
-        model.DrawStructure();
+        DrawStructure(canvas, view, model);
     if (flags.m_ShowDeformed)
-        model.DrawDeformedShape();
+        DrawDeformedShape(canvas, view, model);
     if (flags.m_ShowMoment)
-        model.DrawMomentDiagram();
+        DrawMomentDiagram(canvas, view, model);
     if (flags.m_ShowShear)
-        model.DrawShearDiagram();
+        DrawShearDiagram(canvas, view, model);
     if (flags.m_ShowDistributedLoads)
-        model.DrawDistributedLoads();
+        DrawDistributedLoads(canvas, view, model);
     if (flags.m_ShowForces)
-        model.DrawForces();
+        DrawForces(canvas, view, model);
     if (flags.m_ShowSprings)
-        model.DrawSprings();
+        DrawSprings(canvas, view, model);
     if (flags.m_ShowTorsionalSprings)
-        model.DrawTorsionalSprings();
+        DrawTorsionalSprings(canvas, view, model);
     if (flags.m_ShowPrescribed)
-        model.DrawPrescribedDisplacements();
+        DrawPrescribedDisplacements(canvas, view, model);
     if (flags.m_ShowSupports)
-        model.DrawRestrictedNodes();
+        DrawRestrictedNodes(canvas, view, model);
 }

@@ -1,6 +1,8 @@
 #pragma once
 
+class Canvas;
 class StructureModel;
+class ViewTransform;
 
 // The twelve drawing layers a user can switch on, under the names the
 // application state gives them.
@@ -27,7 +29,8 @@ LayerFlags FreshStructureLayers();
 // that each layer draws safely switch on.
 LayerFlags AllLayers(bool solved);
 
-// Draws the layers that are switched on, through the model's view, in the
-// fixed painting order: numbers lie under the structure, the result diagram
-// over it, loads and supports on top.
-void DrawLayers(const StructureModel& model, const LayerFlags& flags);
+// Draws the layers that are switched on, on the canvas through the view, in
+// the fixed painting order: numbers lie under the structure, the result
+// diagram over it, loads and supports on top. Every front end paints
+// through this.
+void DrawLayers(Canvas& canvas, const ViewTransform& view, const StructureModel& model, const LayerFlags& flags);

@@ -1,0 +1,10 @@
+#pragma once
+
+class StructureModel;
+
+// The load pipeline, run once when a file is opened: the reader fills the
+// model, then the distinct moments of inertia, the bounding box, the global
+// stiffness matrix and load vector (with "K.txt" and "DForce.txt"), the mean
+// element length and the two load drawing scales. Throws FatalError on a
+// file or model it refuses.
+void Load(StructureModel& model, const char* fileName);
