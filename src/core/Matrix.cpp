@@ -282,3 +282,64 @@ void Matrix::WriteToFile(const char* fileName) const
     AppendText(text);
     WriteTextFile(fileName, text, "Matrix write in the file error!");
 }
+
+// The textbook order: a full pivot search over the remaining block at every
+// step, every row updated.
+Matrix Matrix::SolvePlain(const Matrix& b) const
+{
+    const int n = m_Cols;
+    if (m_Rows != n || b.m_Rows != n || b.m_Cols != 1)
+        throw FatalError(kCannotMultiply, 1);
+    if (n == 0)
+        return b;
+    std::vector<double> a = m_Data;
+    Matrix x = b;
+    std::vector<int> colOf(static_cast<std::size_t>(n > 0 ? n : 1));
+    auto at = [&](int i, int j) -> double& { return a[static_cast<std::size_t>(i) * static_cast<std::size_t>(n) + static_cast<std::size_t>(j)]; };
+    for (int k = 0; k < n - 1; ++k) {
+        double best = 0;
+        int p = k, q = k;
+        for (int i = k; i < n; ++i)
+            for (int j = k; j < n; ++j)
+                if (std::fabs(at(i, j)) > best) {
+                    best = std::fabs(at(i, j));
+                    p = i;
+                    q = j;
+                }
+        if (1.0 + best == 1.0)
+            throw FatalError(kSingularSystemMessage, 1);
+        colOf[static_cast<std::size_t>(k)] = q;
+        if (q != k)
+            for (int i = 0; i < n; ++i)
+                std::swap(at(i, k), at(i, q));
+        if (p != k) {
+            for (int j = k; j < n; ++j)
+                std::swap(at(k, j), at(p, j));
+            std::swap(x.At(k), x.At(p));
+        }
+        const double d = at(k, k);
+        for (int j = k + 1; j < n; ++j)
+            at(k, j) = at(k, j) / d;
+        x.At(k) = x.At(k) / d;
+        for (int i = k + 1; i < n; ++i) {
+            for (int j = k + 1; j < n; ++j)
+                at(i, j) = at(i, j) - at(k, j) * at(i, k);
+            x.At(i) = x.At(i) - at(i, k) * x.At(k);
+        }
+    }
+    if (1.0 + std::fabs(at(n - 1, n - 1)) == 1.0)
+        throw FatalError(kSingularSystemMessage, 1);
+    x.At(n - 1) = x.At(n - 1) / at(n - 1, n - 1);
+    for (int i = n - 2; i >= 0; --i) {
+        double sum = 0;
+        for (int j = i + 1; j < n; ++j)
+            sum += at(i, j) * x.At(j);
+        x.At(i) = x.At(i) - sum;
+    }
+    colOf[static_cast<std::size_t>(n - 1)] = n - 1;
+    for (int k = n - 1; k >= 0; --k)
+        if (colOf[static_cast<std::size_t>(k)] != k)
+            std::swap(x.At(k), x.At(colOf[static_cast<std::size_t>(k)]));
+    return x;
+}
+

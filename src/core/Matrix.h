@@ -33,6 +33,10 @@ public:
     // Solves this * x = b by Gaussian elimination with complete pivoting;
     // neither operand changes. Throws FatalError for a singular system.
     Matrix Solve(const Matrix& b) const;
+    // The same elimination in its plain textbook order, which Solve, keeping
+    // its pivot search up to date instead of repeating it, must match bit
+    // for bit.
+    Matrix SolvePlain(const Matrix& b) const;
 
     // Writes the matrix as text (sizes, then one line per row, every item
     // right-aligned in 15 characters), replacing the file.

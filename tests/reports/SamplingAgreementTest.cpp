@@ -25,47 +25,25 @@ bool Same(double a, double b)
     return std::memcmp(&a, &b, sizeof a) == 0 || (std::isnan(a) && std::isnan(b));
 }
 
-// The plain scans, written from their definition.
 Peak PlainMoment(const BeamElement& e)
 {
-    const BeamElement::AxisResults axis = e.ComputeAxisResults();
-    const double V1 = axis.f[1], M1 = axis.f[2], q1 = e.m_q1, q2 = e.m_q2, L = e.m_Length;
-    Peak best{std::fabs(M1), 0};
-    for (int i = 0; i <= 1000; ++i) {
-        const double x = (i / 1000.0) * L;
-        const double m = std::fabs(q1 * x * x / 2 + V1 * x - M1 + (q2 - q1) * x * x * x / (6 * L));
-        if (m > best.value)
-            best = {m, x};
-    }
-    return best;
+    Peak p{};
+    AbsMaxMomentPlain(e, p.value, p.x);
+    return p;
 }
 
 Peak PlainShear(const BeamElement& e)
 {
-    const BeamElement::AxisResults axis = e.ComputeAxisResults();
-    const double V1 = axis.f[1], q1 = e.m_q1, q2 = e.m_q2, L = e.m_Length;
-    Peak best{std::fabs(V1), 0};
-    for (int i = 0; i <= 1000; ++i) {
-        const double x = (i / 1000.0) * L;
-        const double v = std::fabs(V1 + q1 * x + (q2 - q1) * x * x / (2 * L));
-        if (v > best.value)
-            best = {v, x};
-    }
-    return best;
+    Peak p{};
+    AbsMaxShearPlain(e, p.value, p.x);
+    return p;
 }
 
 Peak PlainDisplacement(const BeamElement& e)
 {
-    const double dx = e.m_DisInGlobalCS.At(0), dy = e.m_DisInGlobalCS.At(1);
-    Peak best{std::sqrt(dx * dx + dy * dy), 0};
-    for (int i = 1; i <= 1000; ++i) {
-        const double t = i / 1000.0;
-        const Matrix p = e.DisplacementAt(t);
-        const double d = std::sqrt(p.At(0) * p.At(0) + p.At(1) * p.At(1));
-        if (d > best.value)
-            best = {d, t * e.m_Length};
-    }
-    return best;
+    Peak p{};
+    MaxDisplacementPlain(e, p.value, p.x);
+    return p;
 }
 
 std::string Describe(const BeamElement& e)
