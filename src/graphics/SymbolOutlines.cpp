@@ -34,6 +34,9 @@ int SymbolOutline::SegmentCount() const
     return count;
 }
 
+// The outline tables keep their hand-laid rows, a few points a line.
+// clang-format off
+
 // Points 0 to 20 lie on a circle from -45 degrees counter-clockwise to 250
 // degrees; 20 to 24 and the line back to 20 are the head, tip at 20.
 const SymbolOutline& MomentArcOutline()
@@ -170,6 +173,8 @@ const SymbolOutline& TorsionalSpringOutline()
     }, {RunThenBack(15, 0), {11, 16}, {5, 17}}};
     return outline;
 }
+
+// clang-format on
 
 SymbolTransform::SymbolTransform(double factor, bool mirror, double x, double y)
     : m_Factor(factor), m_Mirror(mirror), m_X(x), m_Y(y)
