@@ -4,6 +4,7 @@ set -euo pipefail
 
 packages=(
   g++ cmake make pkg-config            # the compiler and the build
+  clang-format                         # the committed code style (scripts/format.sh)
   libgtest-dev libgmock-dev            # unit tests
   libbenchmark-dev time                # benchmarks; /usr/bin/time -v for peak memory
   libsuitesparse-dev                   # CHOLMOD: the sparse Cholesky of large systems

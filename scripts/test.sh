@@ -1,20 +1,24 @@
 #!/usr/bin/env bash
-# Builds Vela twice (optimised, and with address and undefined-behaviour
-# sanitizers) and runs the whole test suite on both builds; in between it
-# fuzzes the reader and the batch path for a minute each.
+# Checks the formatting, builds Vela twice (optimised, and with address and
+# undefined-behaviour sanitizers; warnings are errors in both), checks the
+# layering of the libraries and runs the whole test suite on both builds; in
+# between it fuzzes the reader and the batch path for a minute each.
 set -euo pipefail
 cd "$(dirname "$0")/.."
 scripts/deps.sh
 
+scripts/format.sh --check
+
 jobs=$(nproc)
-cmake -S . -B build -DCMAKE_BUILD_TYPE=Release
+cmake -S . -B build -DCMAKE_BUILD_TYPE=Release -DVELA_WERROR=ON
 cmake --build build -j"$jobs"
+scripts/check-layers.sh build
 ctest --test-dir build --output-on-failure -j"$jobs"
 
 # A minute of coverage-guided fuzzing per target (reader, whole batch path).
 scripts/fuzz.sh 60
 
-cmake -S . -B build-sanitize -DCMAKE_BUILD_TYPE=Debug -DVELA_SANITIZE=ON -DVELA_BUILD_BENCH=OFF
+cmake -S . -B build-sanitize -DCMAKE_BUILD_TYPE=Debug -DVELA_SANITIZE=ON -DVELA_BUILD_BENCH=OFF -DVELA_WERROR=ON
 cmake --build build-sanitize -j"$jobs"
 ASAN_OPTIONS=detect_leaks=1:abort_on_error=1 \
 UBSAN_OPTIONS=print_stacktrace=1:halt_on_error=1 \
