@@ -96,7 +96,8 @@ void BM_FileToAllFiles(benchmark::State& state)
 }
 
 // 24 storeys x 19 bays = 500 nodes (1,500 unknowns); 39 x 24 = 1,000 nodes.
-#define VELA_SIZES ->Args({24, 19})->Args({39, 24})->Unit(benchmark::kMillisecond)->MeasureProcessCPUTime()->UseRealTime()
+#define VELA_SIZES                                                                                                     \
+    ->Args({24, 19})->Args({39, 24})->Unit(benchmark::kMillisecond)->MeasureProcessCPUTime()->UseRealTime()
 BENCHMARK(BM_Load) VELA_SIZES;
 BENCHMARK(BM_Solve) VELA_SIZES;
 BENCHMARK(BM_PostProcess) VELA_SIZES;

@@ -29,8 +29,8 @@
 
 namespace {
 
-using Dgemm = void (*)(const char*, const char*, const int*, const int*, const int*, const double*,
-                      const double*, const int*, const double*, const int*, const double*, double*, const int*);
+using Dgemm = void (*)(const char*, const char*, const int*, const int*, const int*, const double*, const double*,
+                       const int*, const double*, const int*, const double*, double*, const int*);
 
 // What a large matrix product reaches through the BLAS the sparse solver
 // runs on, as that solver has set it up (so it is asked for only after the

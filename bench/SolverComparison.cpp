@@ -94,8 +94,7 @@ int main(int argc, char** argv)
             cholmod->Solve(K, model.m_F.Data(), reference.data());
             times.push_back(SecondsSince(start));
         }
-        std::printf("%7d nodes, %7zu unknowns: CHOLMOD supernodal LL' %8.1f ms", model.m_NPOIN, n,
-                    1e3 * Median(times));
+        std::printf("%7d nodes, %7zu unknowns: CHOLMOD supernodal LL' %8.1f ms", model.m_NPOIN, n, 1e3 * Median(times));
 
         // The rows of the symmetric K are its columns.
         std::vector<Eigen::Triplet<double>> entries;
@@ -108,8 +107,8 @@ int main(int argc, char** argv)
         A.setFromTriplets(entries.begin(), entries.end());
         const Eigen::VectorXd f = Eigen::Map<const Eigen::VectorXd>(model.m_F.Data(), static_cast<Eigen::Index>(n));
         using Order = Eigen::AMDOrdering<int>;
-        TimeEigen<Eigen::SimplicialLLT<Eigen::SparseMatrix<double>, Eigen::Lower, Order>>("Eigen simplicial LL'", A,
-                                                                                         f, reference);
+        TimeEigen<Eigen::SimplicialLLT<Eigen::SparseMatrix<double>, Eigen::Lower, Order>>("Eigen simplicial LL'", A, f,
+                                                                                          reference);
         TimeEigen<Eigen::SimplicialLDLT<Eigen::SparseMatrix<double>, Eigen::Lower, Order>>("LDL'", A, f, reference);
         std::printf("\n");
         std::fflush(stdout);

@@ -167,15 +167,33 @@ void BM_PostProcessStep(benchmark::State& state)
     state.SetLabel(names[step]);
     for (auto _ : state) {
         switch (step) {
-        case 0: OutputNodalDisplacement(model); break;
-        case 1: model.ComputeElementResults(); break;
-        case 2: OutputMForInGlobalCS(model); break;
-        case 3: OutputMForInElemCS(model); break;
-        case 4: OutputNodalReaction(model); break;
-        case 5: OutputMDisInGlobalCS(model); break;
-        case 6: model.ComputeShearScale(); break;
-        case 7: model.ComputeDispScale(); break;
-        case 8: model.ComputeMomentScale(); break;
+        case 0:
+            OutputNodalDisplacement(model);
+            break;
+        case 1:
+            model.ComputeElementResults();
+            break;
+        case 2:
+            OutputMForInGlobalCS(model);
+            break;
+        case 3:
+            OutputMForInElemCS(model);
+            break;
+        case 4:
+            OutputNodalReaction(model);
+            break;
+        case 5:
+            OutputMDisInGlobalCS(model);
+            break;
+        case 6:
+            model.ComputeShearScale();
+            break;
+        case 7:
+            model.ComputeDispScale();
+            break;
+        case 8:
+            model.ComputeMomentScale();
+            break;
         }
     }
 }
@@ -204,8 +222,8 @@ BENCHMARK(BM_PostProcessStep)->Apply(AllSteps);
 void WriteOutputs(const std::string& dir)
 {
     for (std::size_t i = 0; i < std::size(kSizes); ++i) {
-        const Frame frame = WriteFrame(dir + "/" + std::to_string(static_cast<long>(Nodes(static_cast<int>(i)))),
-                                       kSizes[i]);
+        const Frame frame =
+            WriteFrame(dir + "/" + std::to_string(static_cast<long>(Nodes(static_cast<int>(i)))), kSizes[i]);
         StructureModel model;
         PrepareForPostProcess(model, frame);
         PostProcess(model);

@@ -6,8 +6,8 @@
 // libFuzzer stores the input that broke it.
 [[noreturn]] void FuzzFailure(const std::string& what);
 
-#define FUZZ_CHECK(condition, what)                                                                                   \
-    do {                                                                                                              \
-        if (!(condition))                                                                                             \
-            FuzzFailure(std::string(what) + " (" #condition ")");                                                     \
+#define FUZZ_CHECK(condition, what)                                                                                    \
+    do {                                                                                                               \
+        if (!(condition))                                                                                              \
+            FuzzFailure(std::string(what) + " (" #condition ")");                                                      \
     } while (false)

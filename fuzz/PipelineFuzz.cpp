@@ -17,11 +17,11 @@
 #include "reports/PostProcess.h"
 
 #include <cstddef>
-#include <memory>
 #include <cstdint>
 #include <cstdio>
 #include <cstdlib>
 #include <filesystem>
+#include <memory>
 #include <set>
 #include <string>
 
@@ -110,8 +110,8 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     static CollectingWarnings warnings;
     static const ModelSetup* setup = new ModelSetup(warnings);
     warnings.m_Texts.clear();
-    const std::unique_ptr<StructureModel> made = setup->NewModel(
-        ModelOptions{out.string(), text.size() % 2 ? SolverChoice::Sparse : SolverChoice::Auto});
+    const std::unique_ptr<StructureModel> made =
+        setup->NewModel(ModelOptions{out.string(), text.size() % 2 ? SolverChoice::Sparse : SolverChoice::Auto});
     StructureModel& model = *made;
     enum { Refused, Loaded, Solved } reached = Refused;
     try {

@@ -22,23 +22,21 @@
 
 namespace {
 
-constexpr const char* kUsage =
-    "usage: vela-cli render FILE -o OUT.png|OUT.svg|OUT.pdf [--layers LIST] [--size WxH]\n"
-    "                       [--background black|white]\n";
+constexpr const char* kUsage = "usage: vela-cli render FILE -o OUT.png|OUT.svg|OUT.pdf [--layers LIST] [--size WxH]\n"
+                               "                       [--background black|white]\n";
 
-constexpr const char* kHelp =
-    "Draws a Beam System File the way the window shows it and saves the picture;\n"
-    "the format follows the extension of OUT.\n"
-    "\n"
-    "  -o, --output OUT     the picture to write (.png, .svg or .pdf)\n"
-    "  --layers LIST        comma-separated layers to draw: structure, loads, supports,\n"
-    "                       springs, prescribed, nodes, elements, deformed, moment, shear\n"
-    "                       (default: structure,loads,supports,springs,prescribed);\n"
-    "                       deformed, moment and shear solve the model first and are\n"
-    "                       drawn over the structure\n"
-    "  --size WxH           the picture's size in pixels (default: 1024x768)\n"
-    "  --background COLOUR  black (default) or white\n"
-    "  -h, --help           show this help\n";
+constexpr const char* kHelp = "Draws a Beam System File the way the window shows it and saves the picture;\n"
+                              "the format follows the extension of OUT.\n"
+                              "\n"
+                              "  -o, --output OUT     the picture to write (.png, .svg or .pdf)\n"
+                              "  --layers LIST        comma-separated layers to draw: structure, loads, supports,\n"
+                              "                       springs, prescribed, nodes, elements, deformed, moment, shear\n"
+                              "                       (default: structure,loads,supports,springs,prescribed);\n"
+                              "                       deformed, moment and shear solve the model first and are\n"
+                              "                       drawn over the structure\n"
+                              "  --size WxH           the picture's size in pixels (default: 1024x768)\n"
+                              "  --background COLOUR  black (default) or white\n"
+                              "  -h, --help           show this help\n";
 
 // A usage problem: the message for standard error.
 struct UsageError {
@@ -142,8 +140,7 @@ void ParseSize(const std::string& text, RenderRequest& args)
     constexpr int maxSide = 8192;
 #endif
     if (*width < 1 || *height < 1 || *width > maxSide || *height > maxSide)
-        throw UsageError{"--size: each side must be 1 to " + std::to_string(maxSide) + " pixels, not \"" +
-                         text + "\""};
+        throw UsageError{"--size: each side must be 1 to " + std::to_string(maxSide) + " pixels, not \"" + text + "\""};
     args.width = *width;
     args.height = *height;
 }
@@ -190,8 +187,7 @@ RenderRequest ParseArgs(const std::vector<std::string>& words)
             name = word.substr(0, eq);
             value = word.substr(eq + 1);
         }
-        if (name != "-o" && name != "--output" && name != "--layers" && name != "--size" &&
-            name != "--background")
+        if (name != "-o" && name != "--output" && name != "--layers" && name != "--size" && name != "--background")
             throw UsageError{"unknown option \"" + word + "\""};
         if (!value) {
             if (i + 1 >= words.size())

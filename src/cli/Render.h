@@ -1,7 +1,7 @@
 #pragma once
 
-#include "graphics/Layers.h"
 #include "core/Records.h"
+#include "graphics/Layers.h"
 
 #include <optional>
 #include <string>

@@ -7,31 +7,29 @@
 
 namespace {
 
-const char* const kUsage =
-    "usage: vela-cli solve FILE [-C DIR] [--solver dense|sparse|auto] [--dump-matrices]\n"
-    "       vela-cli render FILE -o OUT.png|OUT.svg|OUT.pdf [--layers LIST] [--size WxH]\n"
-    "                       [--background black|white]\n"
-    "       vela-cli --help | --version\n";
+const char* const kUsage = "usage: vela-cli solve FILE [-C DIR] [--solver dense|sparse|auto] [--dump-matrices]\n"
+                           "       vela-cli render FILE -o OUT.png|OUT.svg|OUT.pdf [--layers LIST] [--size WxH]\n"
+                           "                       [--background black|white]\n"
+                           "       vela-cli --help | --version\n";
 
-const char* const kHelp =
-    "Vela: linear static analysis of plane frames.\n"
-    "\n"
-    "  solve FILE [-C DIR]   read the Beam System File FILE, solve it and write into DIR\n"
-    "                        (default: the current folder) Point.txt, Me.txt, K.txt,\n"
-    "                        DForce.txt, Nodal_Displacement.txt, MForInGlobalCS.txt,\n"
-    "                        MForInElemCS.txt, Nodal_Reaction.txt and MDisInGlobalCS.txt\n"
-    "      --solver auto     dense elimination up to 1500 unknowns, sparse Cholesky above\n"
-    "      --solver dense    always the dense elimination with complete pivoting\n"
-    "      --solver sparse   always the sparse Cholesky factorisation\n"
-    "      --dump-matrices   write K.txt also above 3000 unknowns (n x n numbers of text)\n"
-    "  render FILE -o OUT    draw the structure (and results) as a PNG, SVG or PDF picture;\n"
-    "                        --layers takes a comma-separated list of structure, loads,\n"
-    "                        supports, springs, prescribed, nodes, elements, deformed,\n"
-    "                        moment, shear; --size WxH (default 1024x768);\n"
-    "                        --background black|white (default black)\n"
-    "\n"
-    "Warnings go to standard error. Exit status: 0 success, 1 an error in the model or\n"
-    "its files (the message on standard error), 2 a usage error.\n";
+const char* const kHelp = "Vela: linear static analysis of plane frames.\n"
+                          "\n"
+                          "  solve FILE [-C DIR]   read the Beam System File FILE, solve it and write into DIR\n"
+                          "                        (default: the current folder) Point.txt, Me.txt, K.txt,\n"
+                          "                        DForce.txt, Nodal_Displacement.txt, MForInGlobalCS.txt,\n"
+                          "                        MForInElemCS.txt, Nodal_Reaction.txt and MDisInGlobalCS.txt\n"
+                          "      --solver auto     dense elimination up to 1500 unknowns, sparse Cholesky above\n"
+                          "      --solver dense    always the dense elimination with complete pivoting\n"
+                          "      --solver sparse   always the sparse Cholesky factorisation\n"
+                          "      --dump-matrices   write K.txt also above 3000 unknowns (n x n numbers of text)\n"
+                          "  render FILE -o OUT    draw the structure (and results) as a PNG, SVG or PDF picture;\n"
+                          "                        --layers takes a comma-separated list of structure, loads,\n"
+                          "                        supports, springs, prescribed, nodes, elements, deformed,\n"
+                          "                        moment, shear; --size WxH (default 1024x768);\n"
+                          "                        --background black|white (default black)\n"
+                          "\n"
+                          "Warnings go to standard error. Exit status: 0 success, 1 an error in the model or\n"
+                          "its files (the message on standard error), 2 a usage error.\n";
 
 } // namespace
 

@@ -92,8 +92,7 @@ bool IsSixVector(const Matrix& m)
 
 } // namespace
 
-BeamElement::BeamElement()
-    : m_No(0), m_q1(0), m_q2(0), m_Length(0)
+BeamElement::BeamElement() : m_No(0), m_q1(0), m_q2(0), m_Length(0)
 {
     ResetResults();
 }
@@ -231,8 +230,8 @@ Matrix BeamElement::ComputeStiffnessPlain()
     const double k2 = (I + I) * (E / L);
     Matrix& k = m_KInElemCS;
     k.Resize(6, 6);
-    const double upper[6][6] = {{ea, 0, 0, -ea, 0, 0},    {0, k12, k6, 0, -k12, k6}, {0, 0, k4, 0, -k6, k2},
-                                {0, 0, 0, ea, 0, 0},      {0, 0, 0, 0, k12, -k6},    {0, 0, 0, 0, 0, k4}};
+    const double upper[6][6] = {{ea, 0, 0, -ea, 0, 0}, {0, k12, k6, 0, -k12, k6}, {0, 0, k4, 0, -k6, k2},
+                                {0, 0, 0, ea, 0, 0},   {0, 0, 0, 0, k12, -k6},    {0, 0, 0, 0, 0, k4}};
     for (int i = 0; i < 6; ++i)
         for (int j = 0; j < 6; ++j)
             k.At(i * 6 + j) = j >= i ? upper[i][j] : upper[j][i];

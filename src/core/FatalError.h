@@ -9,8 +9,7 @@
 // catches it.
 class FatalError : public std::runtime_error {
 public:
-    FatalError(const std::string& message, int status = 1)
-        : std::runtime_error(message), m_Status(status) {}
+    FatalError(const std::string& message, int status = 1) : std::runtime_error(message), m_Status(status) {}
 
     const char* Message() const noexcept { return what(); }
     int Status() const noexcept { return m_Status; }

@@ -295,7 +295,9 @@ Matrix Matrix::SolvePlain(const Matrix& b) const
     std::vector<double> a = m_Data;
     Matrix x = b;
     std::vector<int> colOf(static_cast<std::size_t>(n > 0 ? n : 1));
-    auto at = [&](int i, int j) -> double& { return a[static_cast<std::size_t>(i) * static_cast<std::size_t>(n) + static_cast<std::size_t>(j)]; };
+    auto at = [&](int i, int j) -> double& {
+        return a[static_cast<std::size_t>(i) * static_cast<std::size_t>(n) + static_cast<std::size_t>(j)];
+    };
     for (int k = 0; k < n - 1; ++k) {
         double best = 0;
         int p = k, q = k;
@@ -342,4 +344,3 @@ Matrix Matrix::SolvePlain(const Matrix& b) const
             std::swap(x.At(k), x.At(colOf[static_cast<std::size_t>(k)]));
     return x;
 }
-

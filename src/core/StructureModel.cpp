@@ -31,12 +31,11 @@ bool AllFinite(const Matrix& m)
 } // namespace
 
 StructureModel::StructureModel()
-    : m_NumInertiaLevels(0), m_DOFPerNode(3), m_NPOIN(0), m_NodesPerElem(2), m_NELEM(0), m_NEP(0),
-      m_NRN(0), m_NFOR(0), m_NDIS(0), m_NSPR(0), m_NTSPR(0), m_NPRESC(0), m_XMin(0),
-      m_XMax(0), m_YMin(0), m_YMax(0), m_VisualScaleofDisp(1), m_VisualScaleofMoment(1),
-      m_VisualScaleofShear(1), m_VisualScaleofForce(1), m_VisualScaleofPress(1), m_AverageElemLength(0),
-      m_Warnings(nullptr), m_Solver(SolverChoice::Auto), m_SparseSolver(nullptr), m_DumpMatrices(false),
-      m_SparseSystem(false)
+    : m_NumInertiaLevels(0), m_DOFPerNode(3), m_NPOIN(0), m_NodesPerElem(2), m_NELEM(0), m_NEP(0), m_NRN(0), m_NFOR(0),
+      m_NDIS(0), m_NSPR(0), m_NTSPR(0), m_NPRESC(0), m_XMin(0), m_XMax(0), m_YMin(0), m_YMax(0), m_VisualScaleofDisp(1),
+      m_VisualScaleofMoment(1), m_VisualScaleofShear(1), m_VisualScaleofForce(1), m_VisualScaleofPress(1),
+      m_AverageElemLength(0), m_Warnings(nullptr), m_Solver(SolverChoice::Auto), m_SparseSolver(nullptr),
+      m_DumpMatrices(false), m_SparseSystem(false)
 {
 }
 
@@ -430,8 +429,8 @@ void StructureModel::ComputeForceScale()
     double fmax = 0;
     for (const force_2d& f : m_Forces)
         fmax = std::max({fmax, std::fabs(f.Fx), std::fabs(f.Fy)});
-    m_VisualScaleofForce = LoadScale(*this, m_NFOR, fmax, "梁系集中力太小|Fmax|<1e-10!",
-                                     "临时给m_VisualScaleofForce赋值为1");
+    m_VisualScaleofForce =
+        LoadScale(*this, m_NFOR, fmax, "梁系集中力太小|Fmax|<1e-10!", "临时给m_VisualScaleofForce赋值为1");
 }
 
 void StructureModel::ComputePressScale()
@@ -439,8 +438,8 @@ void StructureModel::ComputePressScale()
     double pmax = 0;
     for (const DistributedLoad& d : m_DistributedLoads)
         pmax = std::max({pmax, std::fabs(d.q1), std::fabs(d.q2)});
-    m_VisualScaleofPress = LoadScale(*this, m_NDIS, pmax, "梁系分布压力太小|Pmax|<1e-10!",
-                                     "临时给m_VisualScaleofPress赋值为1");
+    m_VisualScaleofPress =
+        LoadScale(*this, m_NDIS, pmax, "梁系分布压力太小|Pmax|<1e-10!", "临时给m_VisualScaleofPress赋值为1");
 }
 
 namespace {
@@ -568,8 +567,11 @@ void StructureModel::CheckSolution() const
     for (std::size_t i = 0; i < 3 * n; ++i) {
         const double v = m_D.m_Data[i];
         if (!std::isfinite(v)) {
-            Warn("the displacement " + std::string(i % 3 == 0 ? "dx" : i % 3 == 1 ? "dy" : "rz") + " of node " +
-                 std::to_string(i / 3) +
+            Warn("the displacement " +
+                 std::string(i % 3 == 0   ? "dx"
+                             : i % 3 == 1 ? "dy"
+                                          : "rz") +
+                 " of node " + std::to_string(i / 3) +
                  " is not a finite number: the structure is probably a mechanism (not held against moving "
                  "or turning as a whole, or with a part free to move), or its loads and stiffnesses are "
                  "out of range; the results are meaningless");
@@ -593,9 +595,9 @@ void StructureModel::CheckSolution() const
     if (!(size > 0))
         size = 1.0; // a single node: the unit box the bounding box gives it
     if (largest > kMechanismFactor * size)
-        Warn("the displacement " + std::string(where % 3 == 0 ? "dx" : "dy") + " of node " +
-             std::to_string(where / 3) + " (" + FormatNumber(m_D.m_Data[where]) + ") is more than " +
-             FormatNumber(kMechanismFactor) + " times the size of the structure (" + FormatNumber(size) +
+        Warn("the displacement " + std::string(where % 3 == 0 ? "dx" : "dy") + " of node " + std::to_string(where / 3) +
+             " (" + FormatNumber(m_D.m_Data[where]) + ") is more than " + FormatNumber(kMechanismFactor) +
+             " times the size of the structure (" + FormatNumber(size) +
              "): the structure is probably a mechanism, not held against moving or turning as a whole, "
              "or with a part free to move; check its supports");
 }
@@ -685,8 +687,8 @@ double LargestEndOrMidpointValue(const StructureModel& m, int first, Midpoint va
         q = std::fabs(m.m_Elements[0].ComputeAxisResults().f[first]);
     return LargestOverElements(m, q, [first, value](const BeamElement& element, double best) {
         const BeamElement::AxisResults axis = element.ComputeAxisResults();
-        return std::max({best, std::fabs(axis.f[first]), std::fabs(axis.f[first + 3]),
-                         std::fabs(value(element, axis))});
+        return std::max(
+            {best, std::fabs(axis.f[first]), std::fabs(axis.f[first + 3]), std::fabs(value(element, axis))});
     });
 }
 

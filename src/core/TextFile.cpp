@@ -6,9 +6,9 @@
 #include <cstdio>
 #include <cstdlib>
 #include <string>
-#include <utility>
 #include <system_error>
 #include <thread>
+#include <utility>
 #include <fcntl.h>
 #include <sys/stat.h>
 #include <unistd.h>

@@ -35,8 +35,8 @@ double DirectionAngle(double dx, double dy)
 
 bool CanDraw(const ViewTransform& view)
 {
-    return view.m_Width > 0 && view.m_Height > 0 && std::isfinite(view.m_Scale) &&
-           view.m_Scale > 0 && std::isfinite(view.m_CenterX) && std::isfinite(view.m_CenterY);
+    return view.m_Width > 0 && view.m_Height > 0 && std::isfinite(view.m_Scale) && view.m_Scale > 0 &&
+           std::isfinite(view.m_CenterX) && std::isfinite(view.m_CenterY);
 }
 
 int TruncatePixels(double pixels)

@@ -31,8 +31,7 @@ bool HasLength(const Node& a, const Node& b)
 // The moment and shear outlines: from the first node through the stations'
 // ordinates, laid off along the left-hand normal, to the second node.
 template <typename Value>
-void DrawOrdinates(Canvas& canvas, const ViewTransform& view, const Node& n1, const Node& n2, double scale,
-                   Value value)
+void DrawOrdinates(Canvas& canvas, const ViewTransform& view, const Node& n1, const Node& n2, double scale, Value value)
 {
     const double x1 = n1.x, y1 = n1.y, x2 = n2.x, y2 = n2.y;
     const double L = std::sqrt((x1 - x2) * (x1 - x2) + (y1 - y2) * (y1 - y2));
@@ -114,21 +113,18 @@ void DrawShear(Canvas& canvas, const ViewTransform& view, const BeamElement& ele
 
 void DrawDeformedShape(Canvas& canvas, const ViewTransform& view, const StructureModel& model)
 {
-    ForEachElement(view, model, [&](const BeamElement& element) {
-        DrawDeformed(canvas, view, element, model.m_VisualScaleofDisp);
-    });
+    ForEachElement(view, model,
+                   [&](const BeamElement& element) { DrawDeformed(canvas, view, element, model.m_VisualScaleofDisp); });
 }
 
 void DrawMomentDiagram(Canvas& canvas, const ViewTransform& view, const StructureModel& model)
 {
-    ForEachElement(view, model, [&](const BeamElement& element) {
-        DrawMoment(canvas, view, element, model.m_VisualScaleofMoment);
-    });
+    ForEachElement(view, model,
+                   [&](const BeamElement& element) { DrawMoment(canvas, view, element, model.m_VisualScaleofMoment); });
 }
 
 void DrawShearDiagram(Canvas& canvas, const ViewTransform& view, const StructureModel& model)
 {
-    ForEachElement(view, model, [&](const BeamElement& element) {
-        DrawShear(canvas, view, element, model.m_VisualScaleofShear);
-    });
+    ForEachElement(view, model,
+                   [&](const BeamElement& element) { DrawShear(canvas, view, element, model.m_VisualScaleofShear); });
 }

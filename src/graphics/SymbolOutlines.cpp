@@ -1,7 +1,7 @@
 #include "graphics/SymbolOutlines.h"
 
-#include "graphics/ViewTransform.h"
 #include "graphics/Drawing.h"
+#include "graphics/ViewTransform.h"
 
 #include <algorithm>
 #include <cmath>

@@ -1,15 +1,15 @@
+#include "input/ReadBeamSystemFile.h"
 #include "core/FatalError.h"
 #include "core/NumberFormat.h"
 #include "core/StructureModel.h"
 #include "core/TextFile.h"
-#include "input/ReadBeamSystemFile.h"
 
+#include <algorithm>
 #include <cerrno>
 #include <charconv>
 #include <climits>
 #include <cmath>
 #include <cstdio>
-#include <algorithm>
 #include <cstring>
 #include <initializer_list>
 #include <optional>
@@ -139,8 +139,7 @@ public:
     // Parses a real number (scanf's %lf: sign, digits, fraction, exponent,
     // or inf/nan) at text[pos]; on success end is just past it. The decimal
     // point is always '.', whatever the process's locale.
-    static std::optional<double> ParseReal(std::string_view text, std::size_t pos, std::size_t& end,
-                                           bool& nonFinite)
+    static std::optional<double> ParseReal(std::string_view text, std::size_t pos, std::size_t& end, bool& nonFinite)
     {
         nonFinite = false;
         std::size_t p = pos;
@@ -456,8 +455,7 @@ void Reader::ReadPrescribed()
         }
         m_In.RestOfLine();
         PrescribedDisplacement p;
-        p.Init(m.m_Nodes[static_cast<std::size_t>(n)], values[0], values[1], values[2], given[0], given[1],
-               given[2]);
+        p.Init(m.m_Nodes[static_cast<std::size_t>(n)], values[0], values[1], values[2], given[0], given[1], given[2]);
         m.m_Prescribed.push_back(p);
     }
 }
@@ -540,8 +538,8 @@ void Reader::Run()
 
     for (const DistributedLoad& d : m.m_DistributedLoads)
         if (!Finite(d.EquForce1) || !Finite(d.EquForce2))
-            throw FatalError(std::string(kReadError) + "\nthe distributed load on element " +
-                                 std::to_string(d.ElemNo) + " is too large to compute with",
+            throw FatalError(std::string(kReadError) + "\nthe distributed load on element " + std::to_string(d.ElemNo) +
+                                 " is too large to compute with",
                              1);
     for (const Spring_2d& s : m.m_Springs)
         if (!AllFinite(s.KInGlobalCS))

@@ -145,8 +145,7 @@ bool QtCanvas::SetInvert(bool invert)
     Flush();
     const bool previous = m_Invert;
     m_Invert = invert;
-    m_Painter.setCompositionMode(invert ? QPainter::RasterOp_NotDestination
-                                        : QPainter::CompositionMode_SourceOver);
+    m_Painter.setCompositionMode(invert ? QPainter::RasterOp_NotDestination : QPainter::CompositionMode_SourceOver);
     return previous;
 }
 

@@ -54,8 +54,7 @@ public:
         if (std::getenv("XDG_RUNTIME_DIR") == nullptr) {
             std::error_code error;
             const std::filesystem::path base = std::filesystem::temp_directory_path(error);
-            std::string pattern =
-                ((error ? std::filesystem::path("/tmp") : base) / "vela-runtime-XXXXXX").string();
+            std::string pattern = ((error ? std::filesystem::path("/tmp") : base) / "vela-runtime-XXXXXX").string();
             if (::mkdtemp(pattern.data()) != nullptr) {
                 m_RuntimeDir = pattern;
                 ::setenv("XDG_RUNTIME_DIR", m_RuntimeDir.c_str(), 0);
@@ -187,20 +186,16 @@ PictureFormat PictureFormatOf(const std::string& path)
         return PictureFormat::Svg;
     if (ext == "pdf")
         return PictureFormat::Pdf;
-    throw FatalError("Cannot tell the picture format of \"" + path +
-                         "\": the file name must end in .png, .svg or .pdf.",
-                     1);
+    throw FatalError(
+        "Cannot tell the picture format of \"" + path + "\": the file name must end in .png, .svg or .pdf.", 1);
 }
 
-void RenderPicture(const PictureOptions& options, const std::string& path,
-                   const std::function<void(Canvas&)>& draw)
+void RenderPicture(const PictureOptions& options, const std::string& path, const std::function<void(Canvas&)>& draw)
 {
     const PictureFormat format = PictureFormatOf(path);
-    if (options.width < 1 || options.height < 1 || options.width > kMaxPictureSide ||
-        options.height > kMaxPictureSide)
-        throw FatalError("A picture must be 1 to " + std::to_string(kMaxPictureSide) +
-                             " pixels wide and high, not " + std::to_string(options.width) + " x " +
-                             std::to_string(options.height) + ".",
+    if (options.width < 1 || options.height < 1 || options.width > kMaxPictureSide || options.height > kMaxPictureSide)
+        throw FatalError("A picture must be 1 to " + std::to_string(kMaxPictureSide) + " pixels wide and high, not " +
+                             std::to_string(options.width) + " x " + std::to_string(options.height) + ".",
                          1);
 
     const GuiApplicationScope app;

@@ -1,7 +1,7 @@
 #pragma once
 
-#include "graphics/Layers.h"
 #include "core/Records.h"
+#include "graphics/Layers.h"
 
 #include <functional>
 #include <string>
@@ -35,8 +35,7 @@ inline constexpr int kMaxPictureSide = 8192;
 // A bad size, an unknown extension or a file that cannot be written is a
 // FatalError (status 1); the file is replaced only once the whole picture
 // has been produced.
-void RenderPicture(const PictureOptions& options, const std::string& path,
-                   const std::function<void(Canvas&)>& draw);
+void RenderPicture(const PictureOptions& options, const std::string& path, const std::function<void(Canvas&)>& draw);
 
 // Draws the chosen layers of a loaded model, through a view fitted to the
 // picture's size, into path.

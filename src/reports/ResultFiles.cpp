@@ -121,8 +121,7 @@ void OutputNodalDisplacement(const StructureModel& model, DeferredCommits* files
 {
     const int perNode = model.m_DOFPerNode;
     const double* d = model.m_D.Data();
-    WriteItems(files, model.OutputPath("Nodal_Displacement.txt"), kNodalFileError, kDisplacementHeader,
-               model.m_NPOIN,
+    WriteItems(files, model.OutputPath("Nodal_Displacement.txt"), kNodalFileError, kDisplacementHeader, model.m_NPOIN,
                kRowLabelWidth + 2 + static_cast<std::size_t>(perNode > 0 ? perNode : 0) * kFieldWidth,
                [&](char* p, int i) {
                    p = PutInteger(p, i, kRowLabelWidth);
@@ -149,8 +148,7 @@ void OutputMForInGlobalCS(const StructureModel& model, DeferredCommits* files)
 {
     WriteItems(files, model.OutputPath("MForInGlobalCS.txt"),
                "The file which record the member forces in the global coordinate system , write error!",
-               "Member forces in the global coordinate system\n", model.m_NELEM, kMaxBlockChars,
-               [&](char* p, int e) {
+               "Member forces in the global coordinate system\n", model.m_NELEM, kMaxBlockChars, [&](char* p, int e) {
                    const BeamElement& element = model.m_Elements[static_cast<std::size_t>(e)];
                    const double* f = element.m_ForInGlobalCS.Data();
                    p = PutElementTitle(p, e);
@@ -166,8 +164,7 @@ void OutputMForInElemCS(const StructureModel& model, DeferredCommits* files)
 {
     WriteItems(files, model.OutputPath("MForInElemCS.txt"),
                "The file which record the member forces in the element coordinate system , write error!",
-               "Member forces in the element coordinate system\n", model.m_NELEM, kMaxBlockChars,
-               [&](char* p, int e) {
+               "Member forces in the element coordinate system\n", model.m_NELEM, kMaxBlockChars, [&](char* p, int e) {
                    const BeamElement& element = model.m_Elements[static_cast<std::size_t>(e)];
                    // The same values as ForInElemCS(), without a matrix per
                    // element, and shared with the sampling.

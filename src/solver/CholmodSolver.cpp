@@ -30,9 +30,8 @@ void PreferWideBlasKernels()
     if (std::getenv("OPENBLAS_CORETYPE"))
         return;
     __builtin_cpu_init();
-    if (__builtin_cpu_supports("avx512f") && __builtin_cpu_supports("avx512cd") &&
-        __builtin_cpu_supports("avx512bw") && __builtin_cpu_supports("avx512dq") &&
-        __builtin_cpu_supports("avx512vl"))
+    if (__builtin_cpu_supports("avx512f") && __builtin_cpu_supports("avx512cd") && __builtin_cpu_supports("avx512bw") &&
+        __builtin_cpu_supports("avx512dq") && __builtin_cpu_supports("avx512vl"))
         ::setenv("OPENBLAS_CORETYPE", "SkylakeX", 0);
 #endif
 }

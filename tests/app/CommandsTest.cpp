@@ -384,13 +384,23 @@ TEST(MenuDescription, PopupsItemsAndIdsInOrder)
         }
     }
     EXPECT_EQ(popups, (std::vector<std::string>{"&File", "&Calculate", "&Draw", "&View", "&Result"}));
-    const std::vector<std::pair<std::string, int>> expected = {
-        {"&Open", 40001},           {"&Edit Current File", 40020},  {"S&tart From Example File", 40019},
-        {"&Solve", 40017},          {"&Origin Structure", 40005},   {"&Deformed", 40002},
-        {"&Bending Moment", 40003}, {"&Shearing Force", 40004},     {"&Node Numbers", 40009},
-        {"&Element Numbers", 40010}, {"&Black Background", 40006}, {"&White Background", 40007},
-        {"&Nodal Displacement", 40011}, {"M&DisInGlobalCS", 40022}, {"Nodal &Reaction", 40014},
-        {"MForIn&ElemCS", 40012},   {"MForIn&GlobalCS", 40013}};
+    const std::vector<std::pair<std::string, int>> expected = {{"&Open", 40001},
+                                                               {"&Edit Current File", 40020},
+                                                               {"S&tart From Example File", 40019},
+                                                               {"&Solve", 40017},
+                                                               {"&Origin Structure", 40005},
+                                                               {"&Deformed", 40002},
+                                                               {"&Bending Moment", 40003},
+                                                               {"&Shearing Force", 40004},
+                                                               {"&Node Numbers", 40009},
+                                                               {"&Element Numbers", 40010},
+                                                               {"&Black Background", 40006},
+                                                               {"&White Background", 40007},
+                                                               {"&Nodal Displacement", 40011},
+                                                               {"M&DisInGlobalCS", 40022},
+                                                               {"Nodal &Reaction", 40014},
+                                                               {"MForIn&ElemCS", 40012},
+                                                               {"MForIn&GlobalCS", 40013}};
     EXPECT_EQ(items, expected);
     EXPECT_EQ(checked, 1);
 }

@@ -102,8 +102,8 @@ TEST(BadFiles, FiftyMegabytesOfNoiseAreRefusedQuicklyInLittleMemory)
     noise.clear();
     noise.shrink_to_fit();
 
-    for (const auto& [file, message] : {std::pair{bare, "前处理文本文件版本错误!"},
-                                        std::pair{headed, "前处理文本文件读取错误!"}}) {
+    for (const auto& [file, message] :
+         {std::pair{bare, "前处理文本文件版本错误!"}, std::pair{headed, "前处理文本文件读取错误!"}}) {
         ScratchDir out;
         const CliRun run = RunCli({"solve", file, "-C", out.Path()}, RefusalLimits());
         EXPECT_FALSE(run.timedOut) << file;

@@ -23,9 +23,15 @@ std::string Quote(const std::string& s)
 
 } // namespace
 
-const std::vector<std::string> kSolutionFiles = {
-    "Point.txt", "Me.txt", "K.txt", "DForce.txt", "Nodal_Displacement.txt", "MForInGlobalCS.txt",
-    "MForInElemCS.txt", "Nodal_Reaction.txt", "MDisInGlobalCS.txt"};
+const std::vector<std::string> kSolutionFiles = {"Point.txt",
+                                                 "Me.txt",
+                                                 "K.txt",
+                                                 "DForce.txt",
+                                                 "Nodal_Displacement.txt",
+                                                 "MForInGlobalCS.txt",
+                                                 "MForInElemCS.txt",
+                                                 "Nodal_Reaction.txt",
+                                                 "MDisInGlobalCS.txt"};
 
 bool AddressSanitized()
 {

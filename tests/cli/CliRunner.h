@@ -6,15 +6,15 @@
 
 // Runs the real vela-cli through the shell and collects what it did.
 struct CliRun {
-    int status = -1;    // exit status; -1 when it did not exit normally
+    int status = -1; // exit status; -1 when it did not exit normally
     bool timedOut = false;
     std::string out;
     std::string err;
 };
 
 struct CliLimits {
-    int seconds = 0;           // 0: no time limit
-    long long virtualKiB = 0;  // 0: no address-space limit
+    int seconds = 0;          // 0: no time limit
+    long long virtualKiB = 0; // 0: no address-space limit
 };
 
 CliRun RunCli(const std::vector<std::string>& args, const CliLimits& limits = {});

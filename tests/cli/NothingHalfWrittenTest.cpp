@@ -41,8 +41,7 @@ TEST(NothingHalfWritten, AnOldResultSurvivesARunThatFailsBeforeItsWriter)
     fs::create_directory(out.File("MForInElemCS.txt"));
     const CliRun run = RunCli({"solve", kPortal, "-C", out.Path()});
     EXPECT_EQ(run.status, 1);
-    EXPECT_EQ(run.err,
-              "The file which record the member forces in the element coordinate system , write error!\n");
+    EXPECT_EQ(run.err, "The file which record the member forces in the element coordinate system , write error!\n");
     EXPECT_EQ(ReadFile(out.File("Nodal_Reaction.txt")), kOldReactions);
     EXPECT_TRUE(fs::is_directory(out.File("MForInElemCS.txt")));
     EXPECT_TRUE(fs::is_empty(out.File("MForInElemCS.txt")));
@@ -106,7 +105,7 @@ public:
         const int fd = ::open(filler.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0644);
         if (fd < 0)
             return -1;
-        struct statvfs info{};
+        struct statvfs info {};
         ::fstatvfs(fd, &info);
         const std::string block(info.f_bsize, 'x');
         long long written = 0;
@@ -137,7 +136,7 @@ TEST(NothingHalfWritten, AFullDiskLeavesTheOldFileAndNoTemporaryFile)
     if (!disk.Mounted())
         GTEST_SKIP() << "cannot mount a tmpfs here (" << disk.Error() << ")";
     const std::string folder = scratch.File("disk");
-    struct statvfs info{};
+    struct statvfs info {};
     ASSERT_EQ(::statvfs(folder.c_str(), &info), 0);
     const long long blockSize = static_cast<long long>(info.f_bsize);
 

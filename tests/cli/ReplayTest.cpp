@@ -6,10 +6,10 @@
 #include "app/ModelSetup.h"
 #include "core/FatalError.h"
 #include "core/StructureModel.h"
-#include "graphics/ViewTransform.h"
 #include "core/Warnings.h"
 #include "graphics/Layers.h"
 #include "graphics/RecordingCanvas.h"
+#include "graphics/ViewTransform.h"
 #include "input/Load.h"
 #include "reports/PostProcess.h"
 #include "support/TestSupport.h"
@@ -31,8 +31,7 @@ std::vector<fs::path> FilesIn(const std::string& folder)
     std::vector<fs::path> files;
     std::error_code missing;
     for (const auto& entry : fs::directory_iterator(folder, missing))
-        if (entry.is_regular_file() && entry.path().filename() != "EXPECTED" &&
-            entry.path().filename() != "README")
+        if (entry.is_regular_file() && entry.path().filename() != "EXPECTED" && entry.path().filename() != "README")
             files.push_back(entry.path());
     std::sort(files.begin(), files.end());
     return files;

@@ -177,7 +177,8 @@ TEST(Matrix, WritesTheTextDump)
     ScratchDir dir;
     Make(2, 2, {4, -2, -2, 4}).WriteToFile(dir.File("m.txt").c_str());
     const std::string s14(14, ' '), s13(13, ' ');
-    EXPECT_EQ(ReadFile(dir.File("m.txt")), s14 + "2" + s14 + "2\n" + s14 + "4" + s13 + "-2\n" + s13 + "-2" + s14 + "4\n");
+    EXPECT_EQ(ReadFile(dir.File("m.txt")),
+              s14 + "2" + s14 + "2\n" + s14 + "4" + s13 + "-2\n" + s13 + "-2" + s14 + "4\n");
 
     Matrix zero;
     zero.At(0) = 0;

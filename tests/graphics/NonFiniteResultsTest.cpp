@@ -1,7 +1,7 @@
 #include "Scene.h"
 
-#include "graphics/Layers.h"
 #include "core/Warnings.h"
+#include "graphics/Layers.h"
 #include "input/Load.h"
 #include "reports/PostProcess.h"
 #include "support/TestSupport.h"

@@ -68,7 +68,8 @@ TEST(MomentDiagram, ZeroMomentAndZeroShearLieAlongTheElement)
     const Scene::Pixel a = scene.At(0, 0), b = scene.At(10, 5);
     for (const Scene::Pixel& p : scene.Points()) {
         // On the chord to within the truncation of each end.
-        const double cross = static_cast<double>(p.x - a.x) * (b.y - a.y) - static_cast<double>(p.y - a.y) * (b.x - a.x);
+        const double cross =
+            static_cast<double>(p.x - a.x) * (b.y - a.y) - static_cast<double>(p.y - a.y) * (b.x - a.x);
         EXPECT_LE(std::abs(cross) / std::hypot(b.x - a.x, b.y - a.y), 1.5);
     }
 }
@@ -89,7 +90,7 @@ TEST(ShearDiagram, PlotsTheShearOfASimplySupportedUniformLoad)
     DrawShearDiagram(scene.canvas, scene.view, scene.model);
     const auto& s = scene.canvas.m_Segments;
     ASSERT_EQ(s.size(), 31u);
-    EXPECT_EQ(s[0].y2, scene.At(0, 1).y);  // +5 above the element
+    EXPECT_EQ(s[0].y2, scene.At(0, 1).y);   // +5 above the element
     EXPECT_EQ(s[29].y2, scene.At(0, -1).y); // -5 below it
     EXPECT_LT(s[14].y2, s[15].y2);
 }

@@ -1,8 +1,8 @@
 #pragma once
 
 #include "core/StructureModel.h"
-#include "graphics/ViewTransform.h"
 #include "graphics/RecordingCanvas.h"
+#include "graphics/ViewTransform.h"
 
 #include <algorithm>
 #include <climits>
@@ -132,5 +132,6 @@ inline void PrintTo(const RecordingCanvas::Segment& s, std::ostream* os)
 inline void PrintTo(const RecordingCanvas::Text& t, std::ostream* os)
 {
     *os << "\"" << t.text << "\" at (" << t.x << ", " << t.y << ") font " << t.font.face << " " << t.font.height << "/"
-        << t.font.width << " colour " << std::hex << t.color << std::dec << (t.transparent ? " transparent" : " opaque");
+        << t.font.width << " colour " << std::hex << t.color << std::dec
+        << (t.transparent ? " transparent" : " opaque");
 }

@@ -122,7 +122,7 @@ TEST(RestrictedNodes, DrawASquareAndTheCodeAtItsLowerRightCorner)
     // S / 25 = 0.4: the square spans 0.2 either side, 15.2 pixels.
     using Call = RecordingCanvas::Call;
     const std::vector<Call> square = {{Call::Move, 5, 505}, {Call::Line, 36, 505}, {Call::Line, 36, 474},
-                                      {Call::Line, 5, 474}, {Call::Line, 5, 505}, {Call::TextOut, 35, 505}};
+                                      {Call::Line, 5, 474}, {Call::Line, 5, 505},  {Call::TextOut, 35, 505}};
     EXPECT_EQ(scene.canvas.m_Calls, square);
     EXPECT_EQ(scene.canvas.m_Segments[0].pen, (PenDesc{1, 0x0000FF00}));
     ASSERT_EQ(scene.canvas.m_Texts.size(), 1u);

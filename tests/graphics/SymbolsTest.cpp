@@ -1,6 +1,6 @@
 #include "graphics/BoundarySymbols.h"
-#include "graphics/Layers.h"
 #include "graphics/Drawing.h"
+#include "graphics/Layers.h"
 #include "graphics/Scene.h"
 #include "graphics/SymbolOutlines.h"
 
@@ -34,9 +34,8 @@ constexpr double kX = 5, kY = 2.5;
 TEST(SymbolOutlines, HaveTheirPointsAndPolylines)
 {
     const Expected all[] = {
-        {MomentArcOutline(), 25, 1, 25},      {HandOutline(), 85, 18, 93},
-        {TranslationArrowOutline(), 7, 1, 7}, {RotationArrowOutline(), 29, 1, 29},
-        {SpringOutline(), 31, 10, 22},        {TorsionalSpringOutline(), 18, 3, 18},
+        {MomentArcOutline(), 25, 1, 25},     {HandOutline(), 85, 18, 93},   {TranslationArrowOutline(), 7, 1, 7},
+        {RotationArrowOutline(), 29, 1, 29}, {SpringOutline(), 31, 10, 22}, {TorsionalSpringOutline(), 18, 3, 18},
     };
     for (const Expected& e : all) {
         EXPECT_EQ(e.outline.points.size(), e.points);
@@ -297,9 +296,7 @@ TEST(Drawing, NonFiniteInputsDrawNoGarbage)
     scene.model.m_VisualScaleofMoment = inf;
     scene.model.m_VisualScaleofForce = 1e308;
 
-    auto drawAll = [&] {
-        DrawLayers(scene.canvas, scene.view, m, AllLayers(true));
-    };
+    auto drawAll = [&] { DrawLayers(scene.canvas, scene.view, m, AllLayers(true)); };
     drawAll();
     EXPECT_FALSE(scene.canvas.m_Segments.empty());
     const int limit = 1 << 25;

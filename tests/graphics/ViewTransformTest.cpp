@@ -1,6 +1,6 @@
-#include "graphics/ViewTransform.h"
 #include "graphics/Drawing.h"
 #include "graphics/RecordingCanvas.h"
+#include "graphics/ViewTransform.h"
 
 #include <gtest/gtest.h>
 

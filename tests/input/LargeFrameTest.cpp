@@ -20,8 +20,8 @@ std::string Chain(int elements, std::initializer_list<int> odd = {}, const char*
                        std::string(oddProperty) + "\n";
     text += "Number of nodal points in the structure:NPOIN=" + std::to_string(elements + 1) + "\n";
     for (int i = 0; i <= elements; ++i)
-        text += std::to_string(i) + ":" + std::to_string(1.5 * i) + "," + std::to_string((i % 4) * 0.75 * (i % 3)) +
-                "\n";
+        text +=
+            std::to_string(i) + ":" + std::to_string(1.5 * i) + "," + std::to_string((i % 4) * 0.75 * (i % 3)) + "\n";
     text += "Number of elements in the structure:NELEM=" + std::to_string(elements) + "\n";
     for (int e = 0; e < elements; ++e) {
         bool isOdd = false;
@@ -59,9 +59,9 @@ TEST(LargeFrame, EveryElementIsWhatInitAloneMakesIt)
         ASSERT_EQ(read.m_Length, alone.m_Length) << e;
         ASSERT_EQ(read.m_q1, alone.m_q1) << e;
         ASSERT_EQ(read.m_q2, alone.m_q2) << e;
-        for (const auto member : {&BeamElement::m_KInGlobalCS, &BeamElement::m_KInElemCS, &BeamElement::m_T,
-                                  &BeamElement::m_DisInGlobalCS, &BeamElement::m_ForInGlobalCS,
-                                  &BeamElement::m_KDisInGlobalCS, &BeamElement::m_FixForInGlobalCS}) {
+        for (const auto member :
+             {&BeamElement::m_KInGlobalCS, &BeamElement::m_KInElemCS, &BeamElement::m_T, &BeamElement::m_DisInGlobalCS,
+              &BeamElement::m_ForInGlobalCS, &BeamElement::m_KDisInGlobalCS, &BeamElement::m_FixForInGlobalCS}) {
             ASSERT_EQ((read.*member).GetRows(), (alone.*member).GetRows()) << e;
             ASSERT_EQ((read.*member).GetCols(), (alone.*member).GetCols()) << e;
             ASSERT_EQ((read.*member).m_Data, (alone.*member).m_Data) << e;

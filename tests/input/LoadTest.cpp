@@ -47,7 +47,8 @@ TEST(Load, CantileverWithPenaltySupport)
     EXPECT_EQ(m.m_K.At(2 * 6 + 2), 1e20);
     EXPECT_EQ(m.m_F.m_Data, (std::vector<double>{0, 0, 0, 0, -10, 0}));
     EXPECT_TRUE(FileExists(dir.File("K.txt")));
-    EXPECT_EQ(ReadFile(dir.File("DForce.txt")).substr(0, 31), std::string(14, ' ') + "6" + std::string(14, ' ') + "1\n");
+    EXPECT_EQ(ReadFile(dir.File("DForce.txt")).substr(0, 31),
+              std::string(14, ' ') + "6" + std::string(14, ' ') + "1\n");
 
     // Box [0, 2] x [0, 1] (one horizontal line gets a unit height); the
     // force is drawn a tenth of the box's larger side long.
@@ -104,7 +105,10 @@ TEST(Load, ScaleWarningsAndDegenerateBoxes)
 
     // A single node: the box becomes [x, x + 1] x [y, y + 1].
     Loaded single;
-    LoadText(single, dir, Replace(Replace(Replace(kCantilever, "NPOIN=2\n0:0,0\n1:2,0", "NPOIN=1\n0:3,4"), "NELEM=1\n0:0,1,0", "NELEM=0"), "NFOR=1\n1:<0,-10,0>", "NFOR=0"));
+    LoadText(
+        single, dir,
+        Replace(Replace(Replace(kCantilever, "NPOIN=2\n0:0,0\n1:2,0", "NPOIN=1\n0:3,4"), "NELEM=1\n0:0,1,0", "NELEM=0"),
+                "NFOR=1\n1:<0,-10,0>", "NFOR=0"));
     ASSERT_EQ(single.error, "");
     EXPECT_EQ(single.model.m_XMin, 3);
     EXPECT_EQ(single.model.m_XMax, 4);
@@ -118,7 +122,11 @@ TEST(Load, ScaleWarningsAndDegenerateBoxes)
     EXPECT_EQ(huge.error, "包围盒大小为零!");
 
     Loaded none;
-    LoadText(none, dir, Replace(Replace(Replace(Replace(kCantilever, "NPOIN=2\n0:0,0\n1:2,0", "NPOIN=0"), "NELEM=1\n0:0,1,0", "NELEM=0"), "NRN=1\n0:1 1 1", "NRN=0"), "NFOR=1\n1:<0,-10,0>", "NFOR=0"));
+    LoadText(none, dir,
+             Replace(Replace(Replace(Replace(kCantilever, "NPOIN=2\n0:0,0\n1:2,0", "NPOIN=0"), "NELEM=1\n0:0,1,0",
+                                     "NELEM=0"),
+                             "NRN=1\n0:1 1 1", "NRN=0"),
+                     "NFOR=1\n1:<0,-10,0>", "NFOR=0"));
     EXPECT_EQ(none.error, "包围盒大小为零!");
 }
 

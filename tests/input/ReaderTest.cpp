@@ -188,7 +188,8 @@ TEST(Reader, EmptySectionsAreJustTheirCountLine)
 TEST(Reader, DecodesPrescribedDisplacementWords)
 {
     ScratchDir dir;
-    std::string text = Replace(PortalText(), "NPRESC=1\n3:<,-0.001,>", "NPRESC=4\n0:<0,0,0>\n1:<,,>\n2:<0.5,,-1e-3>\n3.9:<,2,>");
+    std::string text =
+        Replace(PortalText(), "NPRESC=1\n3:<,-0.001,>", "NPRESC=4\n0:<0,0,0>\n1:<,,>\n2:<0.5,,-1e-3>\n3.9:<,2,>");
     ReadResult r = ReadText(dir, text);
     ASSERT_TRUE(r.ok) << r.message;
     const auto& p = r.model.m_Prescribed;

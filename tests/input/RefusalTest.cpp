@@ -84,10 +84,10 @@ TEST(ReaderRefuses, FilesThatEndEarlyOrDoNotMatch)
     const std::string portal = PortalText();
     // Cut the file at the start of every section header and in the middle
     // of every kind of record.
-    for (const char* cut : {"Beam", "Property 0", "E=2.0e8", "I=1.2e-4", "Number of nodal", "3:6,0",
-                            "Number of elements", "2:2,3", "Number of restricted", "3:1 1", "Number of force",
-                            "1:<10,0", "Number of distributed", "1:-5", "Number of prescribed", "Number of Spring",
-                            "2:5000<1", "Number of Torsional"}) {
+    for (const char* cut :
+         {"Beam", "Property 0", "E=2.0e8", "I=1.2e-4", "Number of nodal", "3:6,0", "Number of elements", "2:2,3",
+          "Number of restricted", "3:1 1", "Number of force", "1:<10,0", "Number of distributed", "1:-5",
+          "Number of prescribed", "Number of Spring", "2:5000<1", "Number of Torsional"}) {
         const std::string text = portal.substr(0, portal.find(cut) + std::string(cut).size() / 2);
         ScratchDir dir;
         ReadResult r = ReadText(dir, text);
@@ -97,7 +97,8 @@ TEST(ReaderRefuses, FilesThatEndEarlyOrDoNotMatch)
     }
     ExpectRefused({"last value missing", portal.substr(0, portal.rfind("2000")), kRead});
     for (const Refusal& r : {
-             Refusal{"blank line before the force count", Replace(portal, "Number of force", "\nNumber of force"), kRead},
+             Refusal{"blank line before the force count", Replace(portal, "Number of force", "\nNumber of force"),
+                     kRead},
              Refusal{"codes separated by commas", Replace(portal, "0:1 1 1", "0:1,1,1"), kRead},
              Refusal{"three value lines without title", Replace(portal, "Property 0: columns\n", ""), kRead},
              Refusal{"missing bracket", Replace(portal, "1:<10,0,0>", "1:<10,0,0"), kRead},
@@ -117,7 +118,8 @@ TEST(ReaderRefuses, ValuesThatCannotBeComputedWith)
              Refusal{"coincident element nodes", Replace(portal, "2:6,4", "2:0,4"), "单元长度为零!"},
              Refusal{"zero spring direction", Replace(portal, "2:5000<1,0>", "2:5000<0,0>"), "弹簧方向错误!"},
              Refusal{"stiffness overflow", Replace(Replace(portal, "E=2.0e8", "E=1e308"), "A=0.01", "A=1e300"), kRead},
-             Refusal{"word over 99 characters", Replace(portal, "3:<,-0.001,>", "3:<," + std::string(100, '1') + ",>"), kRead},
+             Refusal{"word over 99 characters", Replace(portal, "3:<,-0.001,>", "3:<," + std::string(100, '1') + ",>"),
+                     kRead},
          })
         ExpectRefused(r);
     // 99 characters still fit.

@@ -34,7 +34,9 @@ std::string Cantilever(const std::string& E, const std::string& tipLoad = "1:<0,
            "Number of nodal points in the structure:NPOIN=2\n0:0,0\n1:2,0\n"
            "Number of elements in the structure:NELEM=1\n0:0,1,0\n"
            "Number of restricted nodal points:NRN=1\n0:1 1 1\n"
-           "Number of force_2d:NFOR=1\n" + tipLoad + "\nNumber of distributed load:NDIS=0\n"
+           "Number of force_2d:NFOR=1\n" +
+           tipLoad +
+           "\nNumber of distributed load:NDIS=0\n"
            "Number of prescribed nodal points:NPRESC=0\nNumber of Spring_2ds:NSPR=0\n"
            "Number of Torsional_Spring_2ds:NTSPR=0\n";
 }

@@ -78,8 +78,9 @@ protected:
     Window() : m_SavedDirectory(QDir::currentPath())
     {
         QDir::setCurrent(QString::fromStdString(m_Home.Path()));
-        m_Window.Platform().SetMessageHandler(
-            [this](const QString& caption, const QString& text) { m_Messages.push_back({caption, text}); });
+        m_Window.Platform().SetMessageHandler([this](const QString& caption, const QString& text) {
+            m_Messages.push_back({caption, text});
+        });
         m_Window.resize(820, 640);
         m_Window.show();
         QCoreApplication::processEvents();
@@ -93,11 +94,12 @@ protected:
     }
     void Click(int x, int y)
     {
-        Send(m_Window.Area(), QMouseEvent(QEvent::MouseButtonPress, QPointF(x, y), m_Window.Area()->mapToGlobal(QPointF(x, y)),
-                                          Qt::LeftButton, Qt::LeftButton, Qt::NoModifier));
-        Send(m_Window.Area(), QMouseEvent(QEvent::MouseButtonRelease, QPointF(x, y),
-                                          m_Window.Area()->mapToGlobal(QPointF(x, y)), Qt::LeftButton, Qt::NoButton,
-                                          Qt::NoModifier));
+        Send(m_Window.Area(),
+             QMouseEvent(QEvent::MouseButtonPress, QPointF(x, y), m_Window.Area()->mapToGlobal(QPointF(x, y)),
+                         Qt::LeftButton, Qt::LeftButton, Qt::NoModifier));
+        Send(m_Window.Area(),
+             QMouseEvent(QEvent::MouseButtonRelease, QPointF(x, y), m_Window.Area()->mapToGlobal(QPointF(x, y)),
+                         Qt::LeftButton, Qt::NoButton, Qt::NoModifier));
     }
     void Move(int x, int y)
     {

@@ -148,8 +148,8 @@ TEST(RenderPortal, SolvesFirstForAResultAndDrawsItOverTheStructure)
         // Loads and supports stay hidden, as after the Draw menu's commands.
         EXPECT_EQ(Rgb(image, 7, 708), 0u) << result;
     }
-    EXPECT_EQ(Names(work.Path()), (std::set<std::string>{"portal.txt", "structure.png", "moment.png",
-                                                         "shear.png", "deformed.png"}));
+    EXPECT_EQ(Names(work.Path()),
+              (std::set<std::string>{"portal.txt", "structure.png", "moment.png", "shear.png", "deformed.png"}));
 }
 
 TEST(RenderPortal, HonoursSizeAndBackground)
@@ -191,8 +191,7 @@ TEST(RenderPortal, WritesSvgAndPdfOfTheClientSize)
     ASSERT_EQ(pdf.rfind("%PDF-", 0), 0u);
     // 1024 x 768 pixels at 96 per inch: 768 x 576 points.
     const QRegularExpression mediaBox(QStringLiteral("/MediaBox \\[0 0 768(\\.0+)? 576(\\.0+)?\\]"));
-    EXPECT_TRUE(
-        mediaBox.match(QString::fromLatin1(pdf.data(), static_cast<qsizetype>(pdf.size()))).hasMatch());
+    EXPECT_TRUE(mediaBox.match(QString::fromLatin1(pdf.data(), static_cast<qsizetype>(pdf.size()))).hasMatch());
     // Rasterised by poppler at the page's 96 dpi, the PDF shows the
     // structure on its pixels and the moment diagram over it.
     ASSERT_EQ(Render({input, "-o", work.File("moment.pdf"), "--layers", "moment"}), 0);
@@ -230,4 +229,3 @@ TEST(RenderPortal, PrintsWarningsAndReportsModelErrors)
     EXPECT_NE(err.find("节点号错误!"), std::string::npos) << err;
     EXPECT_FALSE(FileExists(work.File("bad.png")));
 }
-

@@ -97,9 +97,7 @@ TEST(Render, WritesAPngOfTheAskedSizeOnEitherBackground)
         ExpectFakeLayerPixels(image, rgb);
     }
     // Only the picture is left in the folder: no temporary file beside it.
-    EXPECT_EQ(
-        std::distance(std::filesystem::directory_iterator(dir.Path()), std::filesystem::directory_iterator()),
-        1);
+    EXPECT_EQ(std::distance(std::filesystem::directory_iterator(dir.Path()), std::filesystem::directory_iterator()), 1);
 }
 
 TEST(Render, WritesAnSvgOfTheAskedSizeInCssPixels)
@@ -132,8 +130,7 @@ TEST(Render, WritesAPdfWhosePageIsTheClientAreaAt96Dpi)
     ASSERT_EQ(pdf.rfind("%PDF-", 0), 0u);
     EXPECT_NE(pdf.find("%%EOF"), std::string::npos);
     // 300 x 200 pixels at 96 per inch are 225 x 150 points.
-    const QRegularExpression mediaBox(
-        QStringLiteral("/MediaBox\\s*\\[\\s*0\\s+0\\s+([0-9.]+)\\s+([0-9.]+)\\s*\\]"));
+    const QRegularExpression mediaBox(QStringLiteral("/MediaBox\\s*\\[\\s*0\\s+0\\s+([0-9.]+)\\s+([0-9.]+)\\s*\\]"));
     const QRegularExpressionMatch match =
         mediaBox.match(QString::fromLatin1(pdf.data(), static_cast<qsizetype>(pdf.size())));
     ASSERT_TRUE(match.hasMatch());
@@ -153,8 +150,8 @@ TEST(Render, APdfRasterisesToTheSamePixelsAsThePicture)
     const ScratchDir dir;
     const std::string path = dir.File("frame.pdf");
     RenderPicture(Options(300, 200, 0xFFFFFF), path, DrawFakeLayer);
-    const std::string command = "pdftoppm -r 96 -png -singlefile -aa no -aaVector no '" + path + "' '" +
-                                dir.File("page") + "'";
+    const std::string command =
+        "pdftoppm -r 96 -png -singlefile -aa no -aaVector no '" + path + "' '" + dir.File("page") + "'";
     ASSERT_EQ(std::system(command.c_str()), 0);
     QImage image(QString::fromStdString(dir.File("page.png")));
     ASSERT_FALSE(image.isNull());

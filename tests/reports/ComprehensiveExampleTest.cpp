@@ -55,8 +55,8 @@ TEST(ComprehensiveExample, IsInEquilibriumAndHonoursItsPrescribedValues)
     EXPECT_NEAR(m.m_D.At(3 * 2 + 1), -0.005, 1e-12);  // prescribed settlement
     EXPECT_LT(std::fabs(m.m_D.At(3 * 4 + 1)), 1e-15); // roller: no vertical movement
     EXPECT_GT(std::fabs(m.m_D.At(3 * 4)), 1e-4);      // ... but free to slide
-    for (const char* name : {"Nodal_Displacement.txt", "MForInGlobalCS.txt", "MForInElemCS.txt",
-                             "Nodal_Reaction.txt", "MDisInGlobalCS.txt"})
+    for (const char* name : {"Nodal_Displacement.txt", "MForInGlobalCS.txt", "MForInElemCS.txt", "Nodal_Reaction.txt",
+                             "MDisInGlobalCS.txt"})
         EXPECT_TRUE(FileExists(dir.File(name))) << name;
 }
 

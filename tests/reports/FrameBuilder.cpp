@@ -22,8 +22,7 @@ int FrameBuilder::AddElement(int node1, int node2, int property)
     m.m_ElemNodes.push_back(node2);
     m.m_ElemProp.push_back(property);
     m.m_Elements.emplace_back();
-    m.m_Elements.back().Init(no, m.m_Nodes[static_cast<std::size_t>(node1)],
-                             m.m_Nodes[static_cast<std::size_t>(node2)],
+    m.m_Elements.back().Init(no, m.m_Nodes[static_cast<std::size_t>(node1)], m.m_Nodes[static_cast<std::size_t>(node2)],
                              m.m_Properties[static_cast<std::size_t>(property)]);
     return no;
 }
@@ -63,8 +62,7 @@ void FrameBuilder::AddDistributedLoad(int element, double q1, double q2)
     m.m_Elements[static_cast<std::size_t>(element)].SetDistributedLoad(q1, q2);
 }
 
-void FrameBuilder::AddPrescribed(int node, std::optional<double> dx, std::optional<double> dy,
-                                 std::optional<double> rz)
+void FrameBuilder::AddPrescribed(int node, std::optional<double> dx, std::optional<double> dy, std::optional<double> rz)
 {
     m_Model.m_Prescribed.emplace_back();
     m_Model.m_Prescribed.back().Init(m_Model.m_Nodes[static_cast<std::size_t>(node)], dx.value_or(0), dy.value_or(0),

@@ -86,6 +86,7 @@ TEST(MemberSampling, DisplacementAtRestAndFromAFreeFirstNode)
     MaxDisplacement(b.m_Model.m_Elements[0], value, x);
     EXPECT_DOUBLE_EQ(value, std::sqrt(0.002 * 0.002 + 0.08 * 0.08));
     EXPECT_EQ(x, 0);
-    EXPECT_NE(ReadFile(dir.File("MDisInGlobalCS.txt")).find("        Dmax =        0.080025         , x =               0\n"),
-              std::string::npos);
+    EXPECT_NE(
+        ReadFile(dir.File("MDisInGlobalCS.txt")).find("        Dmax =        0.080025         , x =               0\n"),
+        std::string::npos);
 }

@@ -32,8 +32,8 @@ std::string BracedFrame()
     text += "Number of nodal points in the structure:NPOIN=" + std::to_string((storeys + 1) * perLevel) + "\n";
     for (int level = 0; level <= storeys; ++level)
         for (int column = 0; column <= bays; ++column)
-            text += std::to_string(node(level, column)) + ":" + std::to_string(column * 6.0 + 0.1 * (level % 3)) +
-                    "," + std::to_string(level * 3.5) + "\n";
+            text += std::to_string(node(level, column)) + ":" + std::to_string(column * 6.0 + 0.1 * (level % 3)) + "," +
+                    std::to_string(level * 3.5) + "\n";
     std::vector<std::string> elements;
     for (int level = 0; level < storeys; ++level)
         for (int column = 0; column <= bays; ++column)
@@ -45,11 +45,10 @@ std::string BracedFrame()
                                ",1");
     for (int level = 0; level < storeys; ++level)
         for (int column = 0; column < bays; column += 2)
-            elements.push_back((level + column) % 4 == 0
-                                   ? std::to_string(node(level, column)) + "," +
-                                         std::to_string(node(level + 1, column + 1)) + ",2"
-                                   : std::to_string(node(level + 1, column + 1)) + "," +
-                                         std::to_string(node(level, column)) + ",2");
+            elements.push_back(
+                (level + column) % 4 == 0
+                    ? std::to_string(node(level, column)) + "," + std::to_string(node(level + 1, column + 1)) + ",2"
+                    : std::to_string(node(level + 1, column + 1)) + "," + std::to_string(node(level, column)) + ",2");
     text += "Number of elements in the structure:NELEM=" + std::to_string(elements.size()) + "\n";
     for (std::size_t e = 0; e < elements.size(); ++e)
         text += std::to_string(e) + ":" + elements[e] + "\n";
@@ -63,10 +62,17 @@ std::string BracedFrame()
     std::vector<std::string> loads;
     for (std::size_t e = 0; e < elements.size(); ++e) {
         switch (e % 5) {
-        case 0: loads.push_back(std::to_string(e) + ":-20,-20"); break;
-        case 1: loads.push_back(std::to_string(e) + ":-5,-17.5"); break;
-        case 2: loads.push_back(std::to_string(e) + ":3.3,0"); break;
-        default: break;
+        case 0:
+            loads.push_back(std::to_string(e) + ":-20,-20");
+            break;
+        case 1:
+            loads.push_back(std::to_string(e) + ":-5,-17.5");
+            break;
+        case 2:
+            loads.push_back(std::to_string(e) + ":3.3,0");
+            break;
+        default:
+            break;
         }
     }
     loads.push_back("7:1,2");

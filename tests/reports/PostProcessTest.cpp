@@ -33,15 +33,14 @@ TEST(PostProcess, UnloadedStructureWarnsShearDeformationMomentInThatOrder)
     b.m_Model.m_VisualScaleofShear = b.m_Model.m_VisualScaleofMoment = b.m_Model.m_VisualScaleofDisp = 7;
     const StructureModel& m = b.Run(dir.Path(), &warnings);
 
-    EXPECT_EQ(warnings.m_Texts,
-              (std::vector<std::string>{"梁系剪力太小|Nmax|<1e-10!", "梁系变形太小|最大线位移<1e-10",
-                                        "梁系弯矩太小|Mmax|<1e-10!"}));
+    EXPECT_EQ(warnings.m_Texts, (std::vector<std::string>{"梁系剪力太小|Nmax|<1e-10!", "梁系变形太小|最大线位移<1e-10",
+                                                          "梁系弯矩太小|Mmax|<1e-10!"}));
     EXPECT_EQ(m.m_VisualScaleofShear, 1.0);
     EXPECT_EQ(m.m_VisualScaleofDisp, 1.0);
     EXPECT_EQ(m.m_VisualScaleofMoment, 1.0);
     // All five files are still written.
-    for (const char* name :
-         {"Nodal_Displacement.txt", "MForInGlobalCS.txt", "MForInElemCS.txt", "Nodal_Reaction.txt", "MDisInGlobalCS.txt"})
+    for (const char* name : {"Nodal_Displacement.txt", "MForInGlobalCS.txt", "MForInElemCS.txt", "Nodal_Reaction.txt",
+                             "MDisInGlobalCS.txt"})
         EXPECT_TRUE(FileExists(dir.File(name))) << name;
 }
 

@@ -30,9 +30,8 @@ TEST(ResultFiles, ShortCantileverWritesAllFiveFilesExactly)
     b.Run(dir.Path());
 
     EXPECT_EQ(ReadFile(dir.File("Nodal_Displacement.txt")),
-              std::string(kHeaderDisp) +
-                  "             0:        -1e-019        -3e-019        -6e-019\n"
-                  "             1:         -0.002          -0.08          -0.06\n");
+              std::string(kHeaderDisp) + "             0:        -1e-019        -3e-019        -6e-019\n"
+                                         "             1:         -0.002          -0.08          -0.06\n");
     EXPECT_EQ(ReadFile(dir.File("Nodal_Reaction.txt")),
               std::string(kHeaderForce) + "             0:             10             30             60\n");
     EXPECT_EQ(ReadFile(dir.File("MForInGlobalCS.txt")),
@@ -165,7 +164,8 @@ TEST(ResultFiles, ModelWithoutElementsOrSupportsWritesOnlyTheHeaders)
 
 TEST(ResultFiles, ReactionsSubtractNodalLoadsRepeatSupportsAndIgnoreSprings)
 {
-    const std::string base = std::string(kHeaderForce) + "             0:             10             30             60\n";
+    const std::string base =
+        std::string(kHeaderForce) + "             0:             10             30             60\n";
     {
         // A load on the support itself goes straight into the support.
         ScratchDir dir;
@@ -207,10 +207,8 @@ TEST(ResultFiles, ReactionsSubtractNodalLoadsRepeatSupportsAndIgnoreSprings)
 TEST(ResultFiles, FailedWriteStopsAtThatFileWithItsMessage)
 {
     const std::vector<std::string> messages = {
-        "file write error!",
-        "The file which record the member forces in the global coordinate system , write error!",
-        "The file which record the member forces in the element coordinate system , write error!",
-        "file write error!",
+        "file write error!", "The file which record the member forces in the global coordinate system , write error!",
+        "The file which record the member forces in the element coordinate system , write error!", "file write error!",
         "The file which record the member displacements in the global coordinate system , write error!"};
     for (std::size_t blocked = 0; blocked < kResultFiles.size(); ++blocked) {
         // A folder in the file's place cannot be replaced by a file.

@@ -79,8 +79,8 @@ void ExpectAgreement(const BeamElement& e)
     MaxDisplacement(e, got.value, got.x);
     want = PlainDisplacement(e);
     EXPECT_TRUE(Same(got.value, want.value) && Same(got.x, want.x))
-        << "displacement " << got.value << " at " << got.x << " instead of " << want.value << " at " << want.x
-        << ", " << Describe(e);
+        << "displacement " << got.value << " at " << got.x << " instead of " << want.value << " at " << want.x << ", "
+        << Describe(e);
 }
 
 // Elements of every kind the scans distinguish: members along the axes and
@@ -121,11 +121,20 @@ public:
         }
         const double load = std::pow(10.0, Uniform(-3, 3)) * (Pick(2) == 0 ? 1 : -1);
         switch (Pick(5)) {
-        case 0: break;
-        case 1: e.SetDistributedLoad(load, load); break;
-        case 2: e.SetDistributedLoad(load, load * Uniform(-2, 2)); break;
-        case 3: e.SetDistributedLoad(0, load); break;
-        default: e.SetDistributedLoad(load, 0); break;
+        case 0:
+            break;
+        case 1:
+            e.SetDistributedLoad(load, load);
+            break;
+        case 2:
+            e.SetDistributedLoad(load, load * Uniform(-2, 2));
+            break;
+        case 3:
+            e.SetDistributedLoad(0, load);
+            break;
+        default:
+            e.SetDistributedLoad(load, 0);
+            break;
         }
         if (Pick(2) == 0) {
             // End forces of the element's own stiffness and load.

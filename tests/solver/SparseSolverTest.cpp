@@ -59,14 +59,16 @@ std::string Frame(int storeys, int bays)
     return "### Vela release=1.07\nBeam\nNumber of element property:NEP=3\n"
            "columns\nE=2.1e8\nA=0.02\nI=2.0e-4\nbeams\nE=2.1e8\nA=0.015\nI=3.0e-4\n"
            "braces\nE=2.1e8\nA=0.004\nI=1.0e-6\n"
-           "Number of nodal points in the structure:NPOIN=" + std::to_string(nodeCount) + "\n" + nodes +
+           "Number of nodal points in the structure:NPOIN=" +
+           std::to_string(nodeCount) + "\n" + nodes +
            "Number of elements in the structure:NELEM=" + std::to_string(elementCount) + "\n" + elements +
            "Number of restricted nodal points:NRN=" + std::to_string(supportCount) + "\n" + supports +
            "Number of force_2d:NFOR=" + std::to_string(storeys + 1) + "\n" + forces +
            "Number of distributed load:NDIS=" + std::to_string(loadCount) + "\n" + loads +
            "Number of prescribed nodal points:NPRESC=2\n" + node(0, 1) + ":<,-0.002,>\n" + node(0, 0) +
            ":<,,0.001>\n"
-           "Number of Spring_2ds:NSPR=2\n" + node(0, bays) + ":8000<1,-1>\n" + node(1, bays) + ":3000<1,0.5>\n" +
+           "Number of Spring_2ds:NSPR=2\n" +
+           node(0, bays) + ":8000<1,-1>\n" + node(1, bays) + ":3000<1,0.5>\n" +
            "Number of Torsional_Spring_2ds:NTSPR=2\n" + node(0, 1) + ":2500\n" + node(0, 0) + ":100\n";
 }
 
@@ -110,8 +112,8 @@ double LargestMagnitude(const Matrix& a)
 TEST(SparseSolver, AgreesWithTheDenseEliminationOnFramesWithEveryKindOfRecord)
 {
     const std::string examples = VELA_EXAMPLES_DIR;
-    for (const std::string& text : {ReadFile(examples + "/portal.txt"), ReadFile(examples + "/综合算例.txt"),
-                                    Frame(3, 2), Frame(8, 6)}) {
+    for (const std::string& text :
+         {ReadFile(examples + "/portal.txt"), ReadFile(examples + "/综合算例.txt"), Frame(3, 2), Frame(8, 6)}) {
         Loaded dense(text, SolverChoice::Dense);
         Loaded sparse(text, SolverChoice::Sparse);
         ASSERT_FALSE(dense.model.m_SparseSystem);
@@ -167,8 +169,8 @@ TEST(SparseSolver, AutoKeepsSmallSystemsOnTheDenseSolverAndTheirFilesUnchanged)
     PostProcess(automatic.model);
     dense.model.Solve();
     PostProcess(dense.model);
-    for (const char* name : {"Nodal_Displacement.txt", "MForInGlobalCS.txt", "MForInElemCS.txt",
-                             "Nodal_Reaction.txt", "MDisInGlobalCS.txt", "K.txt"})
+    for (const char* name : {"Nodal_Displacement.txt", "MForInGlobalCS.txt", "MForInElemCS.txt", "Nodal_Reaction.txt",
+                             "MDisInGlobalCS.txt", "K.txt"})
         EXPECT_EQ(ReadFile(automatic.dir.File(name)), ReadFile(dense.dir.File(name))) << name;
 
     // 525 nodes: 1,575 unknowns, past the dense solver's share.
