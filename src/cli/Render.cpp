@@ -198,6 +198,10 @@ RenderRequest ParseArgs(const std::vector<std::string>& words)
         if (name == "-o" || name == "--output") {
             if (value->empty())
                 throw UsageError{"the output file name is empty"};
+            const std::string extension = Lower(std::filesystem::path(*value).extension().string());
+            if (extension != ".png" && extension != ".svg" && extension != ".pdf")
+                throw UsageError{"cannot tell the picture format of \"" + *value +
+                                 "\": the file name must end in .png, .svg or .pdf"};
             args.output = *value;
             haveOutput = true;
         } else if (name == "--layers") {

@@ -10,8 +10,54 @@
 #include <filesystem>
 #include <new>
 
-int RunSolveCommand(const std::vector<std::string>& args, const char* usage)
+namespace {
+
+const char* const kSolveUsage = "usage: vela-cli solve FILE [-C DIR] [--solver dense|sparse|auto] [--dump-matrices]\n";
+
+const char* const kSolveHelp = "Reads the Beam System File FILE, solves it and writes into DIR (default: the current\n"
+                               "folder, created when missing) Point.txt, Me.txt, K.txt, DForce.txt,\n"
+                               "Nodal_Displacement.txt, MForInGlobalCS.txt, MForInElemCS.txt, Nodal_Reaction.txt and\n"
+                               "MDisInGlobalCS.txt. Every file is replaced only once it has been written completely.\n"
+                               "\n"
+                               "  -C, --directory DIR   the folder of the files written\n"
+                               "  --solver auto         dense elimination up to 1500 unknowns, sparse Cholesky above\n"
+                               "  --solver dense        always the dense elimination with complete pivoting\n"
+                               "  --solver sparse       always the sparse Cholesky factorisation\n"
+                               "  --dump-matrices       write K.txt also above 3000 unknowns (n x n numbers of text)\n"
+                               "  -h, --help            show this help\n"
+                               "\n"
+                               "Warnings go to standard error. Exit status: 0 success, 1 an error in the model or its\n"
+                               "files (the message on standard error), 2 a usage error.\n";
+
+// The output folder: made when it does not exist yet (with its parents), so
+// that a new folder can be named directly. Returns the exit status of a
+// failure (with its message printed), or 0.
+int PrepareFolder(const std::string& folder)
 {
+    namespace fs = std::filesystem;
+    std::error_code error;
+    const fs::file_status status = fs::status(folder, error);
+    if (fs::is_directory(status))
+        return 0;
+    if (fs::exists(status)) {
+        std::fprintf(stderr, "vela-cli solve: '%s' is a file, not a folder: -C names the folder to write into\n",
+                     folder.c_str());
+        return 2;
+    }
+    fs::create_directories(folder, error);
+    if (error || !fs::is_directory(folder, error)) {
+        std::fprintf(stderr, "vela-cli solve: cannot create the output folder '%s': %s\n", folder.c_str(),
+                     error ? error.message().c_str() : "it is not a folder");
+        return 1;
+    }
+    return 0;
+}
+
+} // namespace
+
+int RunSolveCommand(const std::vector<std::string>& args)
+{
+    const char* const usage = kSolveUsage;
     std::string file;
     std::string folder;
     SolverChoice solver = SolverChoice::Auto;
@@ -39,6 +85,9 @@ int RunSolveCommand(const std::vector<std::string>& args, const char* usage)
             ++i;
         } else if (a == "--dump-matrices") {
             dumpMatrices = true;
+        } else if (a == "-h" || a == "--help") {
+            std::printf("%s\n%s", kSolveUsage, kSolveHelp);
+            return 0;
         } else if (!a.empty() && a[0] == '-' && a != "-") {
             std::fprintf(stderr, "vela-cli solve: unknown option '%s'\n%s", a.c_str(), usage);
             return 2;
@@ -53,11 +102,9 @@ int RunSolveCommand(const std::vector<std::string>& args, const char* usage)
         std::fprintf(stderr, "vela-cli solve: no FILE given\n%s", usage);
         return 2;
     }
-    std::error_code error;
-    if (!folder.empty() && !std::filesystem::is_directory(folder, error)) {
-        std::fprintf(stderr, "vela-cli solve: the output folder '%s' does not exist\n", folder.c_str());
-        return 1;
-    }
+    if (!folder.empty())
+        if (const int status = PrepareFolder(folder); status != 0)
+            return status;
 
     StderrWarnings warnings;
     const ModelSetup setup(warnings);

@@ -52,8 +52,14 @@ int main(int argc, char** argv)
         std::printf("vela-cli %s\n", VELA_VERSION);
         return 0;
     }
+    // Every command answers --version as the program does.
+    for (const std::string& word : args)
+        if (word == "--version" && (command == "solve" || command == "render")) {
+            std::printf("vela-cli %s\n", VELA_VERSION);
+            return 0;
+        }
     if (command == "solve")
-        return RunSolveCommand(args, kUsage);
+        return RunSolveCommand(args);
     if (command == "render")
         return RunRenderCommandOrExplain(args, kUsage);
     std::fprintf(stderr, "vela-cli: unknown command '%s'\n%s", command.c_str(), kUsage);

@@ -29,11 +29,13 @@ TEST(Cli, SolvesThePortalFrameIntoTheGivenFolder)
 
 TEST(Cli, ReportsAnUnwritableOutputFolderAsAnError)
 {
+    // A file where the folder should be is a mistake in the command line.
     ScratchDir out;
     out.Write("afile", "");
     CliRun run = Cli({"solve", std::string(VELA_EXAMPLES_DIR) + "/portal.txt", "-C", out.File("afile")});
-    EXPECT_EQ(run.status, 1);
-    EXPECT_NE(run.err.find("does not exist"), std::string::npos) << run.err;
+    EXPECT_EQ(run.status, 2);
+    EXPECT_NE(run.err.find("is a file, not a folder"), std::string::npos) << run.err;
+    EXPECT_EQ(ReadFile(out.File("afile")), "");
 
     // A folder that exists but cannot be written to: the first file's own
     // message, status 1, nothing claimed written. Folder permissions do not
@@ -110,6 +112,22 @@ TEST(Cli, EitherSolverCanBeChosenAndBothGiveThePortalFramesFiles)
     EXPECT_EQ(Cli({"solve", portal, "--solver", "cholesky"}).status, 2);
 }
 
+TEST(Cli, MakesAMissingOutputFolder)
+{
+    ScratchDir out;
+    const std::string folder = out.File("new/portal");
+    const CliRun run = Cli({"solve", std::string(VELA_EXAMPLES_DIR) + "/portal.txt", "-C", folder});
+    ASSERT_EQ(run.status, 0) << run.err;
+    for (const std::string& name : kSolutionFiles)
+        EXPECT_TRUE(FileExists(folder + "/" + name)) << name;
+
+    // A folder that cannot be made says why.
+    out.Write("blocker", "");
+    const CliRun blocked = Cli({"solve", std::string(VELA_EXAMPLES_DIR) + "/portal.txt", "-C", out.File("blocker/x")});
+    EXPECT_EQ(blocked.status, 1);
+    EXPECT_NE(blocked.err.find("cannot create the output folder"), std::string::npos) << blocked.err;
+}
+
 TEST(Cli, UsageHelpAndVersion)
 {
     EXPECT_EQ(Cli({}).status, 2);
@@ -121,9 +139,21 @@ TEST(Cli, UsageHelpAndVersion)
     CliRun help = Cli({"--help"});
     EXPECT_EQ(help.status, 0);
     EXPECT_NE(help.out.find("vela-cli solve FILE"), std::string::npos);
-    CliRun version = Cli({"--version"});
-    EXPECT_EQ(version.status, 0);
-    EXPECT_EQ(version.out.rfind("vela-cli ", 0), 0u);
+    // Each command explains itself, wherever --help stands.
+    for (const std::vector<std::string>& words :
+         {std::vector<std::string>{"solve", "--help"}, {"solve", "frame.txt", "-h"}}) {
+        help = Cli(words);
+        EXPECT_EQ(help.status, 0) << help.err;
+        EXPECT_NE(help.out.find("usage: vela-cli solve FILE"), std::string::npos);
+        EXPECT_NE(help.out.find("--solver"), std::string::npos);
+        EXPECT_EQ(help.err, "");
+    }
+    for (const std::vector<std::string>& words :
+         {std::vector<std::string>{"--version"}, {"solve", "--version"}, {"render", "frame.txt", "--version"}}) {
+        const CliRun version = Cli(words);
+        EXPECT_EQ(version.status, 0);
+        EXPECT_EQ(version.out.rfind("vela-cli ", 0), 0u);
+    }
 }
 
 } // namespace

@@ -143,10 +143,12 @@ TEST(RenderCommand, HelpGoesToStandardOutput)
 TEST(RenderCommand, FailuresEndWithStatus1AndLeaveNoPicture)
 {
     const ScratchDir dir;
-    // The picture's name is checked before the model is read.
+    // A picture format it cannot write is a usage error, found before the
+    // model is read.
     const CommandRun badFormat = RunRender({dir.File("missing.txt"), "-o", dir.File("frame.jpg")});
-    EXPECT_EQ(badFormat.status, 1);
+    EXPECT_EQ(badFormat.status, 2);
     EXPECT_NE(badFormat.err.find(".png, .svg or .pdf"), std::string::npos) << badFormat.err;
+    EXPECT_NE(badFormat.err.find("usage: vela-cli render"), std::string::npos) << badFormat.err;
 
     const CommandRun missing = RunRender({dir.File("missing.txt"), "-o", dir.File("frame.png")});
     EXPECT_EQ(missing.status, 1);
