@@ -1,5 +1,7 @@
 #include "core/BeamElement.h"
 
+#include "core/Geometry.h"
+
 #include <cmath>
 #include <initializer_list>
 
@@ -119,7 +121,7 @@ void BeamElement::Init(int no, Node node1, Node node2, ElementProperty prop)
 double BeamElement::ChordLength() const
 {
     const double x1 = m_Node1.x, y1 = m_Node1.y, x2 = m_Node2.x, y2 = m_Node2.y;
-    return std::sqrt((x1 - x2) * (x1 - x2) + (y1 - y2) * (y1 - y2));
+    return Length(x1 - x2, y1 - y2);
 }
 
 Matrix BeamElement::ComputeStiffness()

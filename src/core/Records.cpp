@@ -1,5 +1,7 @@
 #include "core/Records.h"
 
+#include "core/Geometry.h"
+
 #include <cmath>
 
 void DistributedLoad::Init(int elemNo, const struct Node& node1, const struct Node& node2, double q1Value,
@@ -16,7 +18,7 @@ void DistributedLoad::Init(int elemNo, const struct Node& node1, const struct No
 void DistributedLoad::ComputeEquivalentForces()
 {
     const double x1 = Node1.x, y1 = Node1.y, x2 = Node2.x, y2 = Node2.y;
-    const double L = std::sqrt((x1 - x2) * (x1 - x2) + (y1 - y2) * (y1 - y2));
+    const double L = Length(x1 - x2, y1 - y2);
     const double c = (x2 - x1) / L;
     const double s = (y2 - y1) / L;
     EquForce1.Node = Node1;
@@ -77,7 +79,7 @@ void Spring_2d::ComputeKInGlobalCS()
 {
     // K n n^T, with n the unit vector of the direction, written as the
     // rotation of a spring acting along its own second axis.
-    const double l = std::sqrt(DirX * DirX + DirY * DirY);
+    const double l = Length(DirX, DirY);
     Matrix t;
     t.Resize(2, 2);
     t.At(0) = DirY / l;

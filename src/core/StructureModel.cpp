@@ -2,6 +2,7 @@
 
 #include "core/Cores.h"
 #include "core/FatalError.h"
+#include "core/Geometry.h"
 #include "core/NumberFormat.h"
 #include "core/TextFile.h"
 #include "core/Warnings.h"
@@ -13,7 +14,6 @@
 
 namespace {
 
-constexpr double kPenalty = 1e20;
 constexpr double kTiny = 1e-10;
 constexpr double kScaleFraction = 0.1;
 constexpr std::size_t kMaxDenseUnknowns = 23170; // 4 GiB of matrix
@@ -390,7 +390,7 @@ double StructureModel::ComputeAverageElemLength() const
     for (int e = 0; e < m_NELEM; ++e) {
         const Node& a = m_Nodes[static_cast<std::size_t>(m_ElemNodes[static_cast<std::size_t>(2 * e)])];
         const Node& b = m_Nodes[static_cast<std::size_t>(m_ElemNodes[static_cast<std::size_t>(2 * e + 1)])];
-        sum += std::sqrt((b.y - a.y) * (b.y - a.y) + (b.x - a.x) * (b.x - a.x));
+        sum += Length(b.y - a.y, b.x - a.x);
     }
     return sum / m_NELEM;
 }

@@ -11,6 +11,11 @@
 
 class WarningSink;
 
+// The stiffness that holds a supported or prescribed component (the penalty
+// method): its diagonal entry is overwritten with it, and a prescribed
+// value's load entry is this times the value.
+inline constexpr double kPenalty = 1e20;
+
 // One plane frame from input to drawing. A plain aggregate: the other parts
 // of the program read and write its members directly. What is declared here
 // is the analysis core's own work: building the elements, assembly,

@@ -1,6 +1,7 @@
 #include "graphics/ResultDiagrams.h"
 
 #include "core/BeamElement.h"
+#include "core/Geometry.h"
 #include "core/StructureModel.h"
 #include "graphics/Drawing.h"
 #include "graphics/ViewTransform.h"
@@ -34,7 +35,7 @@ template <typename Value>
 void DrawOrdinates(Canvas& canvas, const ViewTransform& view, const Node& n1, const Node& n2, double scale, Value value)
 {
     const double x1 = n1.x, y1 = n1.y, x2 = n2.x, y2 = n2.y;
-    const double L = std::sqrt((x1 - x2) * (x1 - x2) + (y1 - y2) * (y1 - y2));
+    const double L = Length(x1 - x2, y1 - y2);
     const double nx = -(y2 - y1) / L;
     const double ny = (x2 - x1) / L;
 

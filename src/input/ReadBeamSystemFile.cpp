@@ -1,5 +1,7 @@
 #include "input/ReadBeamSystemFile.h"
+
 #include "core/FatalError.h"
+#include "core/Geometry.h"
 #include "core/NumberFormat.h"
 #include "core/StructureModel.h"
 #include "core/TextFile.h"
@@ -448,6 +450,10 @@ void Reader::ReadPrescribed()
             if (value) {
                 if (nonFinite)
                     Fail(kReadError, std::string("the value of ") + names[c] + " is not a finite number");
+                // The value is imposed as a load of the penalty times it.
+                if (!std::isfinite(*value * kPenalty))
+                    Fail(kReadError, std::string("the prescribed ") + names[c] + " of node " + std::to_string(n) +
+                                         " (" + FormatNumber(*value) + ") is too large to compute with");
                 values[c] = *value;
                 given[c] = true;
                 pos = end;
@@ -474,7 +480,7 @@ void Reader::ReadSprings()
         Expect(",", "between the direction's x and y");
         const double dirY = ReadReal("spring direction y");
         Expect(">", "after the spring direction");
-        const double length = std::sqrt(dirX * dirX + dirY * dirY);
+        const double length = Length(dirX, dirY);
         if (!(length > 0) || !std::isfinite(length))
             Fail(kSpringError, "the spring at node " + std::to_string(n) + " has direction (" + FormatNumber(dirX) +
                                    ", " + FormatNumber(dirY) + "), which gives it no line of action");

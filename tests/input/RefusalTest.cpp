@@ -115,6 +115,8 @@ TEST(ReaderRefuses, ValuesThatCannotBeComputedWith)
              Refusal{"nan", Replace(portal, "0:0,0", "0:nan,0"), kRead},
              Refusal{"overflow", Replace(portal, "1:<10,0,0>", "1:<1e999,0,0>"), kRead},
              Refusal{"prescribed inf", Replace(portal, "3:<,-0.001,>", "3:<,-inf,>"), kRead},
+             // 1e20 times the settlement is the load that imposes it.
+             Refusal{"prescribed overflows the penalty", Replace(portal, "3:<,-0.001,>", "3:<,-1e300,>"), kRead},
              Refusal{"coincident element nodes", Replace(portal, "2:6,4", "2:0,4"), "单元长度为零!"},
              Refusal{"zero spring direction", Replace(portal, "2:5000<1,0>", "2:5000<0,0>"), "弹簧方向错误!"},
              Refusal{"stiffness overflow", Replace(Replace(portal, "E=2.0e8", "E=1e308"), "A=0.01", "A=1e300"), kRead},
