@@ -130,12 +130,32 @@ public:
     }
 
     // 1-based line of the current position, for messages.
-    int Line() const
+    int Line() const { return LineAt(m_Pos); }
+    int LineAt(std::size_t pos) const
     {
         int line = 1;
-        for (std::size_t i = 0; i < m_Pos && i < m_Text.size(); ++i)
+        for (std::size_t i = 0; i < pos && i < m_Text.size(); ++i)
             line += m_Text[i] == '\n';
         return line;
+    }
+    // The text from first to last (positions), without a line end.
+    std::string_view Slice(std::size_t first, std::size_t last) const
+    {
+        std::string_view text(m_Text);
+        text = text.substr(std::min(first, text.size()), last > first ? last - first : 0);
+        while (!text.empty() && (text.back() == '\n' || text.back() == '\r'))
+            text.remove_suffix(1);
+        return text;
+    }
+    // The whole line that pos lies on, without its line end.
+    std::string_view LineAround(std::size_t pos) const
+    {
+        const std::size_t start = m_Text.rfind('\n', pos == 0 ? 0 : pos - 1);
+        const std::size_t first = start == std::string::npos || pos == 0 ? 0 : start + 1;
+        std::size_t last = m_Text.find('\n', first);
+        if (last == std::string::npos)
+            last = m_Text.size();
+        return Slice(first, last);
     }
 
     // Parses a real number (scanf's %lf: sign, digits, fraction, exponent,
@@ -230,7 +250,7 @@ private:
     {
         Expect(header, what);
         const int count = ReadInt(what);
-        m_In.RestOfLine();
+        RestOfLineAfterNumber((std::string("the number of ") + what).c_str(), static_cast<long long>(count));
         if (count < 0)
             Fail(kReadError, std::string("the number of ") + what + " is negative (" + std::to_string(count) + ")");
         if (static_cast<std::size_t>(count) > m_In.Remaining() / minRecordLength)
@@ -238,6 +258,60 @@ private:
                                  ") is more than the rest of the file can hold");
         return count;
     }
+
+    // Drops the rest of the line after the number just read (what names
+    // it, read is how it was taken). Characters there that would carry a
+    // number on ("2,0e8", "1.5.3", "3e") mean it was very likely meant
+    // otherwise: the file is still read as always, and the user hears what
+    // was read and what was ignored.
+    void RestOfLineAfterNumber(const char* what, const std::string& read)
+    {
+        const std::size_t start = m_In.Position();
+        m_In.RestOfLine();
+        const std::string_view dropped = m_In.Slice(start, m_In.Position());
+        if (dropped.empty() || !std::strchr("0123456789.,eEdD+-", dropped.front()))
+            return;
+        std::string text = "line " + std::to_string(m_In.LineAt(start)) + " (\"" + std::string(m_In.LineAround(start)) +
+                           "\"): " + what + " was read as " + read + " and the rest of the line, \"" +
+                           std::string(dropped) + "\", was ignored";
+        if (dropped.front() == ',')
+            text += " (numbers are written with a decimal point, not a comma)";
+        Warn(Warning::NumberCutShort, text);
+    }
+    void RestOfLineAfterNumber(const char* what, double value) { RestOfLineAfterNumber(what, FormatNumber(value)); }
+    void RestOfLineAfterNumber(const char* what, long long value)
+    {
+        RestOfLineAfterNumber(what, std::to_string(value));
+    }
+
+    // The kinds of warning the reader gives; each is told for its first
+    // few occurrences, then counted.
+    enum class Warning { NumberCutShort, PropertyNotPositive, SupportFixesNothing, ElementTwice, Kinds };
+    static constexpr int kWarningsTold = 10;
+
+    // Warnings are told once the whole file has been read: a file that is
+    // refused gets its error alone.
+    void Warn(Warning kind, const std::string& text)
+    {
+        const int count = ++m_Warnings[static_cast<int>(kind)];
+        if (count <= kWarningsTold)
+            m_Pending.push_back(text);
+    }
+
+    void TellWarnings()
+    {
+        static const char* const what[] = {"numbers cut short", "properties that are not positive",
+                                           "supports that fix nothing", "elements given twice"};
+        for (const std::string& text : m_Pending)
+            m_Model.Warn(text);
+        for (int k = 0; k < static_cast<int>(Warning::Kinds); ++k)
+            if (m_Warnings[k] > kWarningsTold)
+                m_Model.Warn("and " + std::to_string(m_Warnings[k] - kWarningsTold) + " more " + what[k] +
+                             " like those above");
+    }
+
+    void WarnOfPropertiesNotPositive();
+    void WarnOfElementsGivenTwice();
 
     int NodeIndex(int n, const char* what) const
     {
@@ -260,6 +334,8 @@ private:
 
     StructureModel& m_Model;
     Scanner m_In;
+    int m_Warnings[static_cast<int>(Warning::Kinds)] = {};
+    std::vector<std::string> m_Pending;
 };
 
 void Reader::ReadHeader()
@@ -286,13 +362,13 @@ void Reader::ReadProperties()
         m_In.RestOfLine(); // title line
         Expect("E=", "modulus of elasticity");
         p.E = ReadReal("E");
-        m_In.RestOfLine();
+        RestOfLineAfterNumber("E", p.E);
         Expect("A=", "cross-section area");
         p.A = ReadReal("A");
-        m_In.RestOfLine();
+        RestOfLineAfterNumber("A", p.A);
         Expect("I=", "second moment of area");
         p.I = ReadReal("I");
-        m_In.RestOfLine();
+        RestOfLineAfterNumber("I", p.I);
         m.m_Properties.push_back(p);
     }
 }
@@ -351,6 +427,82 @@ void Reader::ReadElements()
     }
 }
 
+void Reader::WarnOfPropertiesNotPositive()
+{
+    // Only the properties some element uses: an unused one changes nothing.
+    const StructureModel& m = m_Model;
+    std::vector<std::vector<int>> users(static_cast<std::size_t>(m.m_NEP));
+    for (int e = 0; e < m.m_NELEM; ++e) {
+        std::vector<int>& list = users[static_cast<std::size_t>(m.m_ElemProp[static_cast<std::size_t>(e)])];
+        if (list.size() < 4)
+            list.push_back(e);
+    }
+    for (int p = 0; p < m.m_NEP; ++p) {
+        const std::vector<int>& list = users[static_cast<std::size_t>(p)];
+        const ElementProperty& property = m.m_Properties[static_cast<std::size_t>(p)];
+        if (list.empty() || (property.E > 0 && property.A > 0 && property.I > 0))
+            continue;
+        std::string which;
+        for (const auto& [name, value] : {std::pair{"E", property.E}, {"A", property.A}, {"I", property.I}})
+            if (!(value > 0))
+                which += std::string(which.empty() ? "" : ", ") + name + " = " + FormatNumber(value);
+        std::string elements = list.size() == 1 ? "element " : "elements ";
+        for (std::size_t k = 0; k < list.size() && k < 3; ++k)
+            elements += (k == 0 ? "" : ", ") + std::to_string(list[k]);
+        if (list.size() > 3)
+            elements += ", ...";
+        Warn(Warning::PropertyNotPositive, "element property " + std::to_string(p) + " has " + which +
+                                               " (not positive), and " + elements +
+                                               " use it: a member needs a positive E, A and I to carry load");
+    }
+}
+
+void Reader::WarnOfElementsGivenTwice()
+{
+    // Each element from its lower node to the higher, listed per lower node
+    // and sorted there: an element joining the same two nodes as an
+    // earlier one is its neighbour in the list.
+    const StructureModel& m = m_Model;
+    const std::size_t nodes = static_cast<std::size_t>(m.m_NPOIN);
+    std::vector<int> first(nodes + 1, 0);
+    auto ends = [&m](int e) {
+        const int a = m.m_ElemNodes[2 * static_cast<std::size_t>(e)];
+        const int b = m.m_ElemNodes[2 * static_cast<std::size_t>(e) + 1];
+        return std::pair{std::min(a, b), std::max(a, b)};
+    };
+    for (int e = 0; e < m.m_NELEM; ++e)
+        ++first[static_cast<std::size_t>(ends(e).first) + 1];
+    for (std::size_t n = 0; n < nodes; ++n)
+        first[n + 1] += first[n];
+    std::vector<std::pair<int, int>> far(static_cast<std::size_t>(m.m_NELEM)); // (far node, element)
+    std::vector<int> fill(first.begin(), first.end() - 1);
+    for (int e = 0; e < m.m_NELEM; ++e) {
+        const auto [low, high] = ends(e);
+        far[static_cast<std::size_t>(fill[static_cast<std::size_t>(low)]++)] = {high, e};
+    }
+    // Sorted by far node, then element: a run of elements between the same
+    // two nodes starts with the earliest of them, which the others are
+    // named after.
+    std::vector<std::pair<int, int>> twice; // (element, the earliest one)
+    for (std::size_t n = 0; n < nodes; ++n) {
+        const auto begin = far.begin() + first[n], end = far.begin() + first[n + 1];
+        std::sort(begin, end);
+        for (auto run = begin; run != end;) {
+            auto next = run + 1;
+            for (; next != end && next->first == run->first; ++next)
+                twice.push_back({next->second, run->second});
+            run = next;
+        }
+    }
+    std::sort(twice.begin(), twice.end());
+    for (const auto& [element, earlier] : twice) {
+        const auto [a, b] = ends(element);
+        Warn(Warning::ElementTwice, "element " + std::to_string(element) + " joins nodes " + std::to_string(a) +
+                                        " and " + std::to_string(b) + ", as element " + std::to_string(earlier) +
+                                        " does: both are counted, so the connection is as stiff as both together");
+    }
+}
+
 void Reader::ReadSupports()
 {
     StructureModel& m = m_Model;
@@ -363,9 +515,14 @@ void Reader::ReadSupports()
         r.NodeNo = n;
         r.x = m.m_Nodes[static_cast<std::size_t>(n)].x;
         r.y = m.m_Nodes[static_cast<std::size_t>(n)].y;
+        const std::size_t start = m_In.Position();
         for (int c = 0; c < m.m_DOFPerNode; ++c)
             r.Fix[c] = ReadInt("support code");
-        m_In.RestOfLine();
+        if (r.Fix[0] == 0 && r.Fix[1] == 0 && r.Fix[2] == 0)
+            Warn(Warning::SupportFixesNothing, "line " + std::to_string(m_In.LineAt(start)) + ": the support of node " +
+                                                   std::to_string(n) +
+                                                   " fixes nothing (its three codes are 0): it is not a support");
+        RestOfLineAfterNumber("the last support code", static_cast<long long>(r.Fix[2]));
         m.m_RestrictedNodes.push_back(r);
     }
 }
@@ -404,7 +561,7 @@ void Reader::ReadDistributedLoads()
         const double q1 = ReadReal("q1");
         Expect(",", "between q1 and q2");
         const double q2 = ReadReal("q2");
-        m_In.RestOfLine();
+        RestOfLineAfterNumber("q2", q2);
         const std::size_t ue = static_cast<std::size_t>(e);
         DistributedLoad d;
         d.Init(e, m.m_Nodes[static_cast<std::size_t>(m.m_ElemNodes[2 * ue])],
@@ -500,7 +657,7 @@ void Reader::ReadTorsionalSprings()
         const int n = NodeIndex(ReadInt("rotational spring node"), "a rotational spring");
         Expect(":", "after the rotational spring node");
         const double stiffness = ReadReal("rotational spring stiffness");
-        m_In.RestOfLine();
+        RestOfLineAfterNumber("the rotational spring's stiffness", stiffness);
         Torsional_Spring_2d t;
         t.Init(m.m_Nodes[static_cast<std::size_t>(n)], stiffness);
         m.m_TorsionalSprings.push_back(t);
@@ -527,6 +684,8 @@ void Reader::Run()
     ReadProperties();
     ReadNodes();
     ReadElements();
+    WarnOfPropertiesNotPositive();
+    WarnOfElementsGivenTwice();
 
     // Finite inputs can still overflow (a huge modulus over a tiny length).
     const int tooLarge = m.InitElements();
@@ -552,6 +711,7 @@ void Reader::Run()
             throw FatalError(std::string(kReadError) + "\nthe spring at node " + std::to_string(s.Node.No) +
                                  " is too stiff to compute with",
                              1);
+    TellWarnings();
 }
 
 std::string ReadWholeFile(const char* fileName)
