@@ -26,6 +26,19 @@ struct RowMax {
     int col;
 };
 
+// The unknown (by its index before any column exchange) standing in column
+// position after the exchanges colOf[0 .. steps - 1].
+int UnknownAt(const std::vector<int>& colOf, int steps, int position)
+{
+    std::vector<int> unknown(colOf.size());
+    for (std::size_t i = 0; i < unknown.size(); ++i)
+        unknown[i] = static_cast<int>(i);
+    for (int k = 0; k < steps; ++k)
+        std::swap(unknown[static_cast<std::size_t>(k)],
+                  unknown[static_cast<std::size_t>(colOf[static_cast<std::size_t>(k)])]);
+    return unknown[static_cast<std::size_t>(position)];
+}
+
 RowMax ScanRow(const double* row, int begin, int end)
 {
     double best = 0.0;
@@ -156,7 +169,7 @@ Matrix Matrix::Solve(const Matrix& b) const
             }
         }
         if (1.0 + best == 1.0)
-            throw FatalError(kSingularSystemMessage, 1);
+            throw SingularSystemError(UnknownAt(colOf, k, k), n - k);
         colOf[static_cast<std::size_t>(k)] = q;
 
         if (q != k)
@@ -240,7 +253,7 @@ Matrix Matrix::Solve(const Matrix& b) const
     if (n > 0) {
         const double d = row(n - 1)[n - 1];
         if (1.0 + std::fabs(d) == 1.0)
-            throw FatalError(kSingularSystemMessage, 1);
+            throw SingularSystemError(UnknownAt(colOf, n - 1, n - 1), 1);
         xv[n - 1] = xv[n - 1] / d;
     }
 
@@ -309,7 +322,7 @@ Matrix Matrix::SolvePlain(const Matrix& b) const
                     q = j;
                 }
         if (1.0 + best == 1.0)
-            throw FatalError(kSingularSystemMessage, 1);
+            throw SingularSystemError(UnknownAt(colOf, k, k), n - k);
         colOf[static_cast<std::size_t>(k)] = q;
         if (q != k)
             for (int i = 0; i < n; ++i)
@@ -330,7 +343,7 @@ Matrix Matrix::SolvePlain(const Matrix& b) const
         }
     }
     if (1.0 + std::fabs(at(n - 1, n - 1)) == 1.0)
-        throw FatalError(kSingularSystemMessage, 1);
+        throw SingularSystemError(UnknownAt(colOf, n - 1, n - 1), 1);
     x.At(n - 1) = x.At(n - 1) / at(n - 1, n - 1);
     for (int i = n - 2; i >= 0; --i) {
         double sum = 0;

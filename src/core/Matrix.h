@@ -1,5 +1,7 @@
 #pragma once
 
+#include "core/FatalError.h"
+
 #include <cstddef>
 #include <string>
 #include <vector>
@@ -52,6 +54,23 @@ public:
 
 // What every solver reports for a singular system.
 extern const char* const kSingularSystemMessage;
+
+// A singular system, with where the solver found it: an unknown (by its
+// index in the system) for which no usable pivot was left, and how many
+// unknowns were left without one (0 when the solver cannot tell).
+class SingularSystemError : public FatalError {
+public:
+    explicit SingularSystemError(int unknown, int left = 0)
+        : FatalError(kSingularSystemMessage, 1), m_Unknown(unknown), m_Left(left)
+    {
+    }
+    int Unknown() const noexcept { return m_Unknown; }
+    int Left() const noexcept { return m_Left; }
+
+private:
+    int m_Unknown;
+    int m_Left;
+};
 
 // The magnitude at or below which a factor of a product counts as zero.
 inline constexpr double kProductZero = 1e-10;

@@ -457,10 +457,37 @@ constexpr double kResidualLimit = 1e-6;
 
 } // namespace
 
+namespace {
+
+const char* ComponentName(int unknown)
+{
+    static const char* const names[3] = {"dx", "dy", "rz"};
+    return names[unknown % 3];
+}
+
+// The singular-system text, with where the solver found no pivot: the user
+// looks at that node first.
+FatalError SingularAt(const SingularSystemError& singular)
+{
+    const int unknown = singular.Unknown();
+    std::string text = std::string(kSingularSystemMessage) + "\nno usable pivot was left at " + ComponentName(unknown) +
+                       " of node " + std::to_string(unknown / 3);
+    if (singular.Left() > 1)
+        text += " (nor at " + std::to_string(singular.Left() - 1) + " other unknowns)";
+    text += ": that node is not held in that direction, or the members around it can move without straining";
+    return FatalError(text, singular.Status());
+}
+
+} // namespace
+
 void StructureModel::Solve()
 {
     if (!m_SparseSystem) {
-        m_D = m_K.Solve(m_F);
+        try {
+            m_D = m_K.Solve(m_F);
+        } catch (const SingularSystemError& singular) {
+            throw SingularAt(singular);
+        }
         CheckSolution();
         return;
     }
@@ -468,7 +495,11 @@ void StructureModel::Solve()
         throw FatalError("the sparse solver is not available in this program", 1);
     Matrix d;
     d.Resize(m_KSparse.m_Rows, 1);
-    m_SparseSolver->Solve(m_KSparse, m_F.Data(), d.Data());
+    try {
+        m_SparseSolver->Solve(m_KSparse, m_F.Data(), d.Data());
+    } catch (const SingularSystemError& singular) {
+        throw SingularAt(singular);
+    }
     const double residual = RelativeResidual(d);
     if (!(residual <= kResidualLimit))
         throw FatalError(kSingularSystemMessage, 1);
@@ -562,21 +593,25 @@ void StructureModel::CheckSolution() const
     // the others tell whether the structure is held at all.
     const std::vector<bool> held = HeldComponents();
 
+    // A component that is not a finite number is named, a free one before
+    // a held one: that is where the structure is loose.
+    std::size_t notFinite = 3 * n;
+    for (std::size_t i = 0; i < 3 * n; ++i)
+        if (!std::isfinite(m_D.m_Data[i]) && (notFinite == 3 * n || (held[notFinite] && !held[i])))
+            notFinite = i;
+    if (notFinite < 3 * n) {
+        Warn("the displacement " + std::string(ComponentName(static_cast<int>(notFinite))) + " of node " +
+             std::to_string(notFinite / 3) +
+             " is not a finite number: the structure is probably a mechanism (not held against moving "
+             "or turning as a whole, or with a part free to move), or its loads and stiffnesses are "
+             "out of range; the results are meaningless");
+        return;
+    }
+
     double largest = 0;
     std::size_t where = 0;
     for (std::size_t i = 0; i < 3 * n; ++i) {
         const double v = m_D.m_Data[i];
-        if (!std::isfinite(v)) {
-            Warn("the displacement " +
-                 std::string(i % 3 == 0   ? "dx"
-                             : i % 3 == 1 ? "dy"
-                                          : "rz") +
-                 " of node " + std::to_string(i / 3) +
-                 " is not a finite number: the structure is probably a mechanism (not held against moving "
-                 "or turning as a whole, or with a part free to move), or its loads and stiffnesses are "
-                 "out of range; the results are meaningless");
-            return;
-        }
         if (i % 3 != 2 && !held[i] && std::fabs(v) > largest) {
             largest = std::fabs(v);
             where = i;

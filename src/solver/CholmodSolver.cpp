@@ -92,7 +92,9 @@ bool UsablePivot(double d)
 
 // Every pivot of the factor: the diagonal of D for LDL', the squares of the
 // diagonal of L for LL'.
-bool AllPivotsUsable(const cholmod_factor& L)
+// The first column of the factor (in its own, permuted order) whose pivot
+// is not usable, or L.n when every one is.
+std::size_t FirstUnusablePivot(const cholmod_factor& L)
 {
     const double* x = static_cast<const double*>(L.x);
     if (L.is_super) {
@@ -105,18 +107,18 @@ bool AllPivotsUsable(const cholmod_factor& L)
                 const int local = j - super[s];
                 const double l = x[px[s] + local * rows + local];
                 if (!UsablePivot(l * l))
-                    return false;
+                    return static_cast<std::size_t>(j);
             }
         }
-        return true;
+        return L.n;
     }
     const int* p = static_cast<const int*>(L.p);
     for (std::size_t j = 0; j < L.n; ++j) {
         const double v = x[p[j]];
         if (!UsablePivot(L.is_ll ? v * v : v))
-            return false;
+            return j;
     }
-    return true;
+    return L.n;
 }
 
 // CHOLMOD's view of a square matrix held in compressed columns (start,
@@ -248,9 +250,17 @@ void CholmodSolver::Solve(const SparseMatrix& K, const double* f, double* d)
         api.free_factor(&L, &c);
         throw std::bad_alloc();
     }
-    if (!factorised || c.status == CHOLMOD_NOT_POSDEF || L->minor < n || !AllPivotsUsable(*L)) {
+    // Where the factorisation stopped, or the first pivot it could not
+    // use, is named by its unknown in the system's own order.
+    std::size_t failed = n;
+    if (!factorised || c.status == CHOLMOD_NOT_POSDEF || L->minor < n)
+        failed = std::min<std::size_t>(L->minor, n - 1);
+    else
+        failed = FirstUnusablePivot(*L);
+    if (failed < n) {
+        const int unknown = L->Perm ? static_cast<const int*>(L->Perm)[failed] : static_cast<int>(failed);
         api.free_factor(&L, &c);
-        throw FatalError(kSingularSystemMessage, 1);
+        throw SingularSystemError(unknown);
     }
 
     start = std::chrono::steady_clock::now();

@@ -64,8 +64,8 @@ TEST(ReaderWarnings, ANumberThatSeemsToGoOnNamesItsLineAndWhatWasIgnored)
     }
 
     // Text after a number that is not part of one is a comment, as before.
-    for (const auto& [from, to] : {std::pair{"E=2.0e8", "E=2.0e8 steel"}, {"I=8.0e-5", "I=8.0e-5;"},
-                                   {"3:2000", "3:2000 kNm/rad"}})
+    for (const auto& [from, to] :
+         {std::pair{"E=2.0e8", "E=2.0e8 steel"}, {"I=8.0e-5", "I=8.0e-5;"}, {"3:2000", "3:2000 kNm/rad"}})
         EXPECT_TRUE(ReadWithWarnings(Replace(PortalText(), from, to)).warnings.empty()) << to;
 }
 

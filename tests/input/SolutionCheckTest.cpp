@@ -114,3 +114,29 @@ TEST(SolutionCheck, DisplacementsThatAreNotNumbersAreReported)
 }
 
 } // namespace
+
+namespace {
+
+TEST(SolutionCheck, ANumberThatIsNotFiniteIsNamedWhereTheStructureIsLoose)
+{
+    // The held components of node 0 came out undefined as well as dy of
+    // node 1: the free one tells the user where to look.
+    ScratchDir dir;
+    Solved s;
+    LoadAndSolve(s, dir, Cantilever("1000"));
+    s.warnings.m_Texts.clear();
+    s.model.m_D.At(0) = NAN;
+    s.model.m_D.At(1) = INFINITY;
+    s.model.m_D.At(4) = NAN;
+    s.model.CheckSolution();
+    EXPECT_TRUE(Mentions(s.warnings.m_Texts, "the displacement dy of node 1 is not a finite number"))
+        << s.warnings.m_Texts.front();
+
+    // Only held ones: the first of them.
+    s.warnings.m_Texts.clear();
+    s.model.m_D.At(4) = 0;
+    s.model.CheckSolution();
+    EXPECT_TRUE(Mentions(s.warnings.m_Texts, "the displacement dx of node 0 is not a finite number"));
+}
+
+} // namespace
