@@ -16,6 +16,7 @@ packages=(
   fonts-wqy-microhei                   # the Chinese message texts
   xvfb xauth                           # a real X server for manual runs and screenshots
   poppler-utils                        # pdftoppm: the tests look at exported PDFs' pixels
+  dpkg-dev lintian desktop-file-utils  # the Debian package: its dependencies, its checks
 )
 
 missing=()

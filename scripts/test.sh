@@ -2,7 +2,8 @@
 # Checks the formatting, builds Vela twice (optimised, and with address and
 # undefined-behaviour sanitizers; warnings are errors in both), checks the
 # layering of the libraries and runs the whole test suite on both builds; in
-# between it fuzzes the reader and the batch path for a minute each.
+# between it checks the Debian package and fuzzes the reader and the batch
+# path for a minute each.
 set -euo pipefail
 cd "$(dirname "$0")/.."
 scripts/deps.sh
@@ -14,6 +15,9 @@ cmake -S . -B build -DCMAKE_BUILD_TYPE=Release -DVELA_WERROR=ON
 cmake --build build -j"$jobs"
 scripts/check-layers.sh build
 ctest --test-dir build --output-on-failure -j"$jobs"
+
+# The Debian package: its contents, lintian, and the packaged vela-cli.
+scripts/package.sh
 
 # A minute of coverage-guided fuzzing per target (reader, whole batch path).
 scripts/fuzz.sh 60
