@@ -5,6 +5,7 @@
 #include <cerrno>
 #include <cstdio>
 #include <cstdlib>
+#include <cstring>
 #include <string>
 #include <system_error>
 #include <thread>
@@ -32,15 +33,24 @@ bool WriteAll(int fd, std::string_view content)
     return true;
 }
 
-// Closes the file and renames it over the target; on failure removes it.
-bool PutInPlace(int fd, const std::string& temp, const std::string& path)
+// Closes the file and renames it over the target; on failure removes it
+// and returns the system's error number, else 0.
+int PutInPlace(int fd, const std::string& temp, const std::string& path)
 {
     const bool closed = ::close(fd) == 0;
     if (!closed || std::rename(temp.c_str(), path.c_str()) != 0) {
+        const int error = errno;
         ::unlink(temp.c_str());
-        return false;
+        return error != 0 ? error : EIO;
     }
-    return true;
+    return 0;
+}
+
+// The program's own words for a file that could not be written, and on the
+// next line which file and why, in the system's words.
+FatalError FileWriteError(const std::string& message, const std::string& path, int error)
+{
+    return FatalError(message + "\ncannot write " + path + ": " + std::strerror(error), 1);
 }
 
 } // namespace
@@ -60,7 +70,7 @@ struct DeferredCommits::Pending {
     std::string error;
     std::thread worker;
     bool started = false;
-    bool failed = false;
+    int failure = 0; // the system's error number
 
     void Start()
     {
@@ -68,9 +78,9 @@ struct DeferredCommits::Pending {
             return;
         started = true;
         try {
-            worker = std::thread([this] { failed = !PutInPlace(fd, temp, path); });
+            worker = std::thread([this] { failure = PutInPlace(fd, temp, path); });
         } catch (const std::system_error&) {
-            failed = !PutInPlace(fd, temp, path); // no thread to be had: here and now
+            failure = PutInPlace(fd, temp, path); // no thread to be had: here and now
         }
     }
 };
@@ -94,9 +104,9 @@ bool DeferredCommits::PendingFailed()
         m_Pending->Start();
         if (m_Pending->worker.joinable())
             m_Pending->worker.join();
-        if (m_Pending->failed && !m_Failed) {
+        if (m_Pending->failure != 0 && !m_Failed) {
             m_Failed = true;
-            m_Error = m_Pending->error;
+            m_Error = FileWriteError(m_Pending->error, m_Pending->path, m_Pending->failure).Message();
         }
         delete m_Pending;
         m_Pending = nullptr;
@@ -147,10 +157,11 @@ TextFileWriter::TextFileWriter(const std::string& path, const std::string& error
       m_Fd(::mkstemp(m_Temp.data()))
 {
     if (m_Fd < 0) {
+        const int error = errno;
         // A file committed before this one that failed is reported first.
         if (deferred && deferred->PendingFailed())
             throw FatalError(deferred->m_Error, 1);
-        throw FatalError(m_Error, 1);
+        throw FileWriteError(m_Error, path, error);
     }
     // Now that this file exists, the one before it can be put in place
     // while this one is written.
@@ -172,7 +183,10 @@ TextFileWriter::~TextFileWriter()
 
 void TextFileWriter::Write(std::string_view text)
 {
-    m_Failed = m_Failed || !WriteAll(m_Fd, text);
+    if (!m_Failed && !WriteAll(m_Fd, text)) {
+        m_Failed = true;
+        m_Errno = errno != 0 ? errno : EIO;
+    }
 }
 
 void TextFileWriter::Commit()
@@ -184,10 +198,10 @@ void TextFileWriter::Commit()
         if (m_Failed) {
             ::close(fd);
             ::unlink(m_Temp.c_str());
-            throw FatalError(m_Error, 1);
+            throw FileWriteError(m_Error, m_Path, m_Errno);
         }
-        if (!PutInPlace(fd, m_Temp, m_Path))
-            throw FatalError(m_Error, 1);
+        if (const int error = PutInPlace(fd, m_Temp, m_Path); error != 0)
+            throw FileWriteError(m_Error, m_Path, error);
         return;
     }
     // The file committed before this one goes first; if it failed, this one
@@ -195,7 +209,9 @@ void TextFileWriter::Commit()
     if (deferred->PendingFailed() || m_Failed) {
         ::close(fd);
         ::unlink(m_Temp.c_str());
-        throw FatalError(deferred->m_Failed ? deferred->m_Error : m_Error, 1);
+        if (deferred->m_Failed)
+            throw FatalError(deferred->m_Error, 1);
+        throw FileWriteError(m_Error, m_Path, m_Errno);
     }
     deferred->m_Pending = new DeferredCommits::Pending(fd, m_Temp, m_Path, m_Error);
 }

@@ -8,7 +8,8 @@
 // The text goes to a new temporary file in the same folder, which is renamed
 // over the target only once it has been written and closed without error, so
 // a full disk or an interrupted run never leaves a truncated file behind.
-// On any failure throws FatalError(errorMessage, 1).
+// On any failure throws FatalError (status 1) whose first line is
+// errorMessage and whose second names the file and the system's reason.
 void WriteTextFile(const std::string& path, std::string_view content, const std::string& errorMessage);
 
 // The same for a text too large to hold at once: produce appends the next
@@ -42,6 +43,7 @@ private:
     DeferredCommits* m_Deferred;
     int m_Fd;
     bool m_Failed = false;
+    int m_Errno = 0; // why writing failed
 };
 
 // A sequence of files written one after another, given to each of their

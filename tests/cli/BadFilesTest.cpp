@@ -53,11 +53,6 @@ CliLimits RefusalLimits()
     return limits;
 }
 
-std::string FirstLine(const std::string& text)
-{
-    return text.substr(0, text.find('\n'));
-}
-
 TEST(BadFiles, EveryKindOfRefusalEndsWithItsMessageAndWritesNoResult)
 {
     const std::vector<Expected> manifest = ReadManifest();

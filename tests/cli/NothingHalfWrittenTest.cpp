@@ -41,7 +41,9 @@ TEST(NothingHalfWritten, AnOldResultSurvivesARunThatFailsBeforeItsWriter)
     fs::create_directory(out.File("MForInElemCS.txt"));
     const CliRun run = RunCli({"solve", kPortal, "-C", out.Path()});
     EXPECT_EQ(run.status, 1);
-    EXPECT_EQ(run.err, "The file which record the member forces in the element coordinate system , write error!\n");
+    EXPECT_EQ(FirstLine(run.err),
+              "The file which record the member forces in the element coordinate system , write error!");
+    EXPECT_NE(run.err.find("\ncannot write "), std::string::npos) << run.err;
     EXPECT_EQ(ReadFile(out.File("Nodal_Reaction.txt")), kOldReactions);
     EXPECT_TRUE(fs::is_directory(out.File("MForInElemCS.txt")));
     EXPECT_TRUE(fs::is_empty(out.File("MForInElemCS.txt")));
@@ -58,7 +60,8 @@ TEST(NothingHalfWritten, AFileThatCannotBeReplacedStaysAsItWas)
     fs::create_directory(out.File("Nodal_Reaction.txt"));
     CliRun run = RunCli({"solve", kPortal, "-C", out.Path()});
     EXPECT_EQ(run.status, 1);
-    EXPECT_EQ(run.err, "file write error!\n");
+    EXPECT_EQ(FirstLine(run.err), "file write error!");
+    EXPECT_NE(run.err.find("\ncannot write "), std::string::npos) << run.err;
     EXPECT_TRUE(fs::is_empty(out.File("Nodal_Reaction.txt")));
     EXPECT_FALSE(FileExists(out.File("MDisInGlobalCS.txt")));
     EXPECT_EQ(Strays(out.Path()), std::vector<std::string>{});
@@ -161,7 +164,8 @@ TEST(NothingHalfWritten, AFullDiskLeavesTheOldFileAndNoTemporaryFile)
     ASSERT_EQ(disk.FillLeaving(0), 0);
     CliRun run = RunCli({"solve", kPortal, "-C", folder});
     EXPECT_EQ(run.status, 1);
-    EXPECT_EQ(run.err, "Point.txt open error!\n");
+    EXPECT_EQ(FirstLine(run.err), "Point.txt open error!");
+    EXPECT_NE(run.err.find("\ncannot write "), std::string::npos) << run.err;
     EXPECT_EQ(Listing(folder), (std::set<std::string>{"Nodal_Reaction.txt", "filler"}));
     EXPECT_EQ(ReadFile(folder + "/Nodal_Reaction.txt"), kOldReactions);
 
@@ -170,7 +174,8 @@ TEST(NothingHalfWritten, AFullDiskLeavesTheOldFileAndNoTemporaryFile)
     ASSERT_EQ(disk.FillLeaving(before), before);
     run = RunCli({"solve", kPortal, "-C", folder});
     EXPECT_EQ(run.status, 1);
-    EXPECT_EQ(run.err, "file write error!\n");
+    EXPECT_EQ(FirstLine(run.err), "file write error!");
+    EXPECT_NE(run.err.find("\ncannot write "), std::string::npos) << run.err;
     EXPECT_EQ(ReadFile(folder + "/Nodal_Reaction.txt"), kOldReactions);
     EXPECT_TRUE(FileExists(folder + "/MForInElemCS.txt"));
     EXPECT_FALSE(FileExists(folder + "/MDisInGlobalCS.txt"));

@@ -38,7 +38,10 @@ std::string MessageOf(void (*run)(const ScratchDir&), const ScratchDir& dir)
         run(dir);
     } catch (const FatalError& error) {
         EXPECT_EQ(error.Status(), 1);
-        return error.Message();
+        // The file and the system's reason follow the program's words.
+        const std::string message = error.Message();
+        EXPECT_NE(message.find("\ncannot write " + dir.Path()), std::string::npos) << message;
+        return FirstLine(message);
     }
     return "";
 }

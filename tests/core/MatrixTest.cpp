@@ -189,7 +189,7 @@ TEST(Matrix, WritesTheTextDump)
         zero.WriteToFile(dir.File("no such folder/z.txt").c_str());
         FAIL();
     } catch (const FatalError& e) {
-        EXPECT_STREQ(e.Message(), "Matrix write in the file error!");
+        EXPECT_EQ(FirstLine(e.Message()), "Matrix write in the file error!");
         EXPECT_EQ(e.Status(), 1);
     }
 }

@@ -163,7 +163,7 @@ TEST(ReaderRefuses, SideFilesThatCannotBeWritten)
         ReadBeamSystemFile(model, path.c_str());
         FAIL() << "side files written into a file";
     } catch (const FatalError& error) {
-        EXPECT_STREQ(error.Message(), "Point.txt open error!");
+        EXPECT_EQ(FirstLine(error.Message()), "Point.txt open error!");
         EXPECT_EQ(error.Status(), 1);
     }
 }

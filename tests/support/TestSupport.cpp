@@ -46,3 +46,8 @@ bool FileExists(const std::string& path)
 {
     return std::filesystem::exists(path);
 }
+
+std::string FirstLine(const std::string& text)
+{
+    return text.substr(0, text.find('\n'));
+}

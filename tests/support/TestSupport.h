@@ -23,3 +23,6 @@ private:
 
 std::string ReadFile(const std::string& path);
 bool FileExists(const std::string& path);
+
+// The first line of a message: the program's own words, before the details.
+std::string FirstLine(const std::string& text);
