@@ -162,7 +162,7 @@ int main(int argc, char** argv)
                 t.flops = s.factorFlops;
                 t.factorNonZeros = s.factorNonZeros;
                 t.matrixNonZeros = model.m_KSparse.NonZeros();
-                t.residual = model.RelativeResidual(model.m_D);
+                t.residual = model.BackwardError(model.m_D);
             }
         }
         auto ms = [](const std::vector<double>& v) { return v.empty() ? 0.0 : 1e3 * Median(v); };

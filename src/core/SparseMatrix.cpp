@@ -35,6 +35,45 @@ void SparseMatrix::Multiply(const double* x, double* y) const
     }
 }
 
+bool SparseMatrix::SymmetricLowerValues(std::vector<double>& values) const
+{
+    // Rows are taken in order, so the mirrors (j, i) of the entries below
+    // the diagonal come in column order within each row j: one cursor per
+    // row finds them all in a single pass.
+    const std::size_t n = static_cast<std::size_t>(m_Rows);
+    std::vector<int> cursor(m_RowStart.begin(), m_RowStart.end() - 1);
+    bool symmetric = true;
+    for (int pass = 0; pass < 2; ++pass) {
+        if (pass == 1) {
+            if (symmetric)
+                return false;
+            values = m_Value;
+            std::copy(m_RowStart.begin(), m_RowStart.end() - 1, cursor.begin());
+        }
+        for (std::size_t i = 0; i < n; ++i) {
+            for (int k = m_RowStart[i]; k < m_RowStart[i + 1]; ++k) {
+                const int j = m_Col[static_cast<std::size_t>(k)];
+                if (j >= static_cast<int>(i))
+                    break;
+                int& at = cursor[static_cast<std::size_t>(j)];
+                while (at < m_RowStart[static_cast<std::size_t>(j) + 1] &&
+                       m_Col[static_cast<std::size_t>(at)] < static_cast<int>(i))
+                    ++at;
+                const double mirror = at < m_RowStart[static_cast<std::size_t>(j) + 1] &&
+                                              m_Col[static_cast<std::size_t>(at)] == static_cast<int>(i)
+                                          ? m_Value[static_cast<std::size_t>(at)]
+                                          : 0.0;
+                const double own = m_Value[static_cast<std::size_t>(k)];
+                if (pass == 0)
+                    symmetric = symmetric && (own == mirror || (own != own && mirror != mirror));
+                else if (own != mirror)
+                    values[static_cast<std::size_t>(k)] = own / 2 + mirror / 2;
+            }
+        }
+    }
+    return true;
+}
+
 void SparseMatrix::AppendRowsText(std::string& out, int first, int last) const
 {
     // Almost every entry is a zero, written as the same 15 characters: each

@@ -29,6 +29,13 @@ struct SparseMatrix {
     // y = this * x; x and y hold m_Rows values and must not overlap.
     void Multiply(const double* x, double* y) const;
 
+    // The values of the symmetric part (A + A') / 2 where it differs from A:
+    // false when A is symmetric to the last bit. Otherwise values gets a
+    // copy of m_Value in which every entry below the diagonal is the mean of
+    // it and its mirror (zero where the mirror is not stored), which is what
+    // a solver reading the lower triangle should factorise.
+    bool SymmetricLowerValues(std::vector<double>& values) const;
+
     // The rows first .. last - 1 as the dense text dump writes them: every
     // entry, zeros included, right-aligned in 15 characters, a line end after
     // each row.

@@ -24,10 +24,18 @@ class SparseSolver {
 public:
     virtual ~SparseSolver() = default;
 
-    // Solves K * d = f for d (all three hold K.m_Rows values; K is symmetric
-    // and only its lower triangle need be read). Throws FatalError with the
-    // singular-system text when a pivot is zero or negative.
+    // Solves K * d = f for d (all three hold K.m_Rows values). K has a
+    // symmetric pattern and is symmetric but for its last bits: what is
+    // factorised is its symmetric part (K.SymmetricLowerValues gives it
+    // where it differs from K). Throws SingularSystemError
+    // (core/Matrix.h) when a pivot is zero or negative. The factor is kept
+    // for SolveAgain until the next Solve or Release.
     virtual void Solve(const SparseMatrix& K, const double* f, double* d) = 0;
+    // Solves with the factor of the last Solve: the corrections of iterative
+    // refinement.
+    virtual void SolveAgain(const double* f, double* d) = 0;
+    // Frees the factor of the last Solve.
+    virtual void Release() = 0;
 
     // What the last Solve cost, for benchmarks and reports.
     struct Statistics {

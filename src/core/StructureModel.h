@@ -1,6 +1,7 @@
 #pragma once
 
 #include "core/BeamElement.h"
+#include "core/FatalError.h"
 #include "core/Matrix.h"
 #include "core/Records.h"
 #include "core/SparseMatrix.h"
@@ -47,9 +48,16 @@ public:
     void ComputePressScale();
     void Solve();
     void CheckSolution() const;
-    // The relative residual of a solution d of the sparse system, over the
-    // components that are neither supported nor prescribed.
-    double RelativeResidual(const Matrix& d) const;
+    // How far a solution d of the sparse system is from solving it: the
+    // largest componentwise backward error over the components that are
+    // neither supported nor prescribed; worst, when given, gets its row.
+    double BackwardError(const Matrix& d, std::size_t* worst = nullptr) const;
+    // Iterative refinement of a solution d of the sparse system with the
+    // solver's factor, against the whole assembled matrix; returns the
+    // backward error reached.
+    double Refine(Matrix& d) const;
+    // The error for a sparse solution whose residual stays above the limit.
+    FatalError InaccurateSolution(const Matrix& d, double residual) const;
     // Which of the 3 * m_NPOIN components carry the penalty.
     std::vector<bool> HeldComponents() const;
     void ComputeElementResults();

@@ -5,6 +5,7 @@
 #include "core/SparseMatrix.h"
 
 #include <chrono>
+#include <cmath>
 #include <cstdlib>
 #include <cstring>
 #include <new>
@@ -82,20 +83,24 @@ double SecondsSince(std::chrono::steady_clock::time_point start)
     return std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count();
 }
 
-// The same test as the dense elimination's: a pivot that does not change
-// 1.0 when added to it is zero, and a negative one means the matrix is not
-// positive definite, which a sound stiffness matrix always is.
-bool UsablePivot(double d)
-{
-    return d > 0 && 1.0 + d != 1.0;
-}
+// A pivot at or below this fraction of its column's diagonal entry is
+// what round-off leaves of a zero: the system is singular there. The test
+// is relative, so that a frame in units that make every stiffness tiny is
+// not taken for a mechanism.
+constexpr double kRelativePivot = 1e-15;
 
-// Every pivot of the factor: the diagonal of D for LDL', the squares of the
-// diagonal of L for LL'.
 // The first column of the factor (in its own, permuted order) whose pivot
-// is not usable, or L.n when every one is.
-std::size_t FirstUnusablePivot(const cholmod_factor& L)
+// is not usable, or L.n when every one is. The pivots are the diagonal of
+// D for LDL', where a negative one is allowed, and the squares of the
+// diagonal of L for LL'; diagonal holds the factorised matrix's diagonal in
+// the factor's order.
+std::size_t FirstUnusablePivot(const cholmod_factor& L, const std::vector<double>& diagonal)
 {
+    auto usable = [&](double pivot, std::size_t j) {
+        const double size = std::fabs(pivot);
+        return std::isfinite(pivot) && (L.is_ll ? pivot > 0 : pivot != 0) &&
+               size > kRelativePivot * std::fabs(diagonal[j]);
+    };
     const double* x = static_cast<const double*>(L.x);
     if (L.is_super) {
         const int* super = static_cast<const int*>(L.super);
@@ -106,7 +111,7 @@ std::size_t FirstUnusablePivot(const cholmod_factor& L)
             for (int j = super[s]; j < super[s + 1]; ++j) {
                 const int local = j - super[s];
                 const double l = x[px[s] + local * rows + local];
-                if (!UsablePivot(l * l))
+                if (!usable(l * l, static_cast<std::size_t>(j)))
                     return static_cast<std::size_t>(j);
             }
         }
@@ -115,7 +120,7 @@ std::size_t FirstUnusablePivot(const cholmod_factor& L)
     const int* p = static_cast<const int*>(L.p);
     for (std::size_t j = 0; j < L.n; ++j) {
         const double v = x[p[j]];
-        if (!UsablePivot(L.is_ll ? v * v : v))
+        if (!usable(L.is_ll ? v * v : v, j))
             return j;
     }
     return L.n;
@@ -175,11 +180,41 @@ std::vector<int> BlockOrdering(const SparseMatrix& K, cholmod_common& c)
     return permutation;
 }
 
+// The symbolic factorisation, in the given order of the unknowns, or in
+// CHOLMOD's own when there is none.
+cholmod_factor* Analyse(const CholmodApi& api, cholmod_sparse& A, std::vector<int>& permutation, cholmod_common& c)
+{
+    cholmod_factor* L = nullptr;
+    if (!permutation.empty()) {
+        const int nmethods = c.nmethods, ordering = c.method[0].ordering;
+        c.nmethods = 1;
+        c.method[0].ordering = CHOLMOD_GIVEN;
+        L = api.analyze_p(&A, permutation.data(), nullptr, 0, &c);
+        c.nmethods = nmethods;
+        c.method[0].ordering = ordering;
+    } else {
+        L = api.analyze(&A, &c);
+    }
+    if (c.status == CHOLMOD_OUT_OF_MEMORY) {
+        api.free_factor(&L, &c);
+        throw std::bad_alloc();
+    }
+    if (!L)
+        throw FatalError("the sparse solver could not order the stiffness matrix (CHOLMOD status " +
+                             std::to_string(c.status) + ")",
+                         1);
+    return L;
+}
+
 } // namespace
 
 struct CholmodSolver::Library {
     const CholmodApi& api = Cholmod();
     cholmod_common common;
+    // The factor of the last solution, for its refinement.
+    cholmod_factor* factor = nullptr;
+    std::size_t rows = 0;
+
     Library()
     {
         api.start(&common);
@@ -188,7 +223,38 @@ struct CholmodSolver::Library {
         common.print = 0;
         common.error_handler = nullptr;
     }
-    ~Library() { api.finish(&common); }
+    ~Library()
+    {
+        Free();
+        api.finish(&common);
+    }
+    void Free()
+    {
+        if (factor)
+            api.free_factor(&factor, &common);
+        factor = nullptr;
+        rows = 0;
+    }
+    // x = A^-1 b with the kept factor.
+    void SolveWith(const double* b, double* x)
+    {
+        cholmod_dense B{};
+        B.nrow = rows;
+        B.ncol = 1;
+        B.nzmax = rows;
+        B.d = rows;
+        B.x = const_cast<double*>(b);
+        B.xtype = CHOLMOD_REAL;
+        B.dtype = CHOLMOD_DOUBLE;
+        cholmod_dense* X = api.solve(CHOLMOD_A, factor, &B, &common);
+        if (!X) {
+            if (common.status == CHOLMOD_OUT_OF_MEMORY)
+                throw std::bad_alloc();
+            throw FatalError(kSingularSystemMessage, 1);
+        }
+        std::memcpy(x, X->x, rows * sizeof(double));
+        api.free_dense(&X, &common);
+    }
 };
 
 // The library is opened by the first solution, so that a program without
@@ -210,78 +276,91 @@ void CholmodSolver::Solve(const SparseMatrix& K, const double* f, double* d)
     const CholmodApi& api = m_Library->api;
     const std::size_t n = static_cast<std::size_t>(K.m_Rows);
     m_Statistics = Statistics{};
+    m_Library->Free();
     if (n == 0)
         return;
 
     // The rows of K, read as columns, are the columns of K' = K; with
     // stype = 1 CHOLMOD reads the entries on and above the diagonal of
     // that view, that is the lower triangle of K, and ignores the rest.
-    cholmod_sparse A = SymmetricView(n, K.m_RowStart.data(), K.m_Col.data(), K.m_Value.data());
+    //
+    // Products of tiny factors are left out of the element stiffness, so K
+    // may differ from its mirror in its last bits (in a very soft member,
+    // in all of them): its symmetric part is what is factorised, and the
+    // model's refinement against K itself does the rest.
+    std::vector<double> symmetric;
+    const double* values = K.SymmetricLowerValues(symmetric) ? symmetric.data() : K.m_Value.data();
+    cholmod_sparse A = SymmetricView(n, K.m_RowStart.data(), K.m_Col.data(), values);
 
     auto start = std::chrono::steady_clock::now();
     std::vector<int> permutation = BlockOrdering(K, c);
+    // A supernodal LL' first; where the symmetric part turns out not to be
+    // positive definite in floating point (a very soft part beside very
+    // stiff ones, a negative spring), a simplicial LDL', which takes
+    // negative pivots as they come; refinement then does the rest, as it
+    // does for the difference between K and its symmetric part.
     cholmod_factor* L = nullptr;
-    if (!permutation.empty()) {
-        const int nmethods = c.nmethods, ordering = c.method[0].ordering;
-        c.nmethods = 1;
-        c.method[0].ordering = CHOLMOD_GIVEN;
-        L = api.analyze_p(&A, permutation.data(), nullptr, 0, &c);
-        c.nmethods = nmethods;
-        c.method[0].ordering = ordering;
-    } else {
-        L = api.analyze(&A, &c);
-    }
-    if (c.status == CHOLMOD_OUT_OF_MEMORY) {
-        api.free_factor(&L, &c);
-        throw std::bad_alloc();
-    }
-    if (!L)
-        throw FatalError("the sparse solver could not order the stiffness matrix (CHOLMOD status " +
-                             std::to_string(c.status) + ")",
-                         1);
-    m_Statistics.analyseSeconds = SecondsSince(start);
-    m_Statistics.factorFlops = c.fl;
-
-    start = std::chrono::steady_clock::now();
-    const int factorised = api.factorize(&A, L, &c);
-    m_Statistics.factoriseSeconds = SecondsSince(start);
-    m_Statistics.factorNonZeros = static_cast<std::size_t>(c.lnz);
-    if (c.status == CHOLMOD_OUT_OF_MEMORY) {
-        api.free_factor(&L, &c);
-        throw std::bad_alloc();
-    }
-    // Where the factorisation stopped, or the first pivot it could not
-    // use, is named by its unknown in the system's own order.
     std::size_t failed = n;
-    if (!factorised || c.status == CHOLMOD_NOT_POSDEF || L->minor < n)
-        failed = std::min<std::size_t>(L->minor, n - 1);
-    else
-        failed = FirstUnusablePivot(*L);
-    if (failed < n) {
+    for (const bool ll : {true, false}) {
+        const int supernodal = c.supernodal, finalLl = c.final_ll;
+        c.supernodal = ll ? CHOLMOD_SUPERNODAL : CHOLMOD_SIMPLICIAL;
+        c.final_ll = ll;
+        L = Analyse(api, A, permutation, c);
+        if (ll) {
+            m_Statistics.analyseSeconds = SecondsSince(start);
+            m_Statistics.factorFlops = c.fl;
+        }
+        start = std::chrono::steady_clock::now();
+        const int factorised = api.factorize(&A, L, &c);
+        c.supernodal = supernodal;
+        c.final_ll = finalLl;
+        m_Statistics.factoriseSeconds += SecondsSince(start);
+        m_Statistics.factorNonZeros = static_cast<std::size_t>(c.lnz);
+        if (c.status == CHOLMOD_OUT_OF_MEMORY) {
+            api.free_factor(&L, &c);
+            throw std::bad_alloc();
+        }
+        // Where the factorisation stopped, or the first pivot it could not
+        // use, is named by its unknown in the system's own order.
+        if (!factorised || c.status == CHOLMOD_NOT_POSDEF || L->minor < n) {
+            failed = std::min<std::size_t>(L->minor, n - 1);
+        } else {
+            std::vector<double> diagonal(n);
+            const int* perm = static_cast<const int*>(L->Perm);
+            for (std::size_t j = 0; j < n; ++j) {
+                const std::size_t original = perm ? static_cast<std::size_t>(perm[j]) : j;
+                const double* entry = K.Find(static_cast<int>(original), static_cast<int>(original));
+                diagonal[j] = entry ? *entry : 0.0;
+            }
+            failed = FirstUnusablePivot(*L, diagonal);
+        }
+        if (failed == n)
+            break;
         const int unknown = L->Perm ? static_cast<const int*>(L->Perm)[failed] : static_cast<int>(failed);
         api.free_factor(&L, &c);
-        throw SingularSystemError(unknown);
+        if (!ll)
+            throw SingularSystemError(unknown);
+        start = std::chrono::steady_clock::now();
     }
 
     start = std::chrono::steady_clock::now();
-    cholmod_dense B{};
-    B.nrow = n;
-    B.ncol = 1;
-    B.nzmax = n;
-    B.d = n;
-    B.x = const_cast<double*>(f);
-    B.xtype = CHOLMOD_REAL;
-    B.dtype = CHOLMOD_DOUBLE;
-    cholmod_dense* X = api.solve(CHOLMOD_A, L, &B, &c);
-    api.free_factor(&L, &c);
-    if (!X) {
-        if (c.status == CHOLMOD_OUT_OF_MEMORY)
-            throw std::bad_alloc();
-        throw FatalError(kSingularSystemMessage, 1);
-    }
-    std::memcpy(d, X->x, n * sizeof(double));
-    api.free_dense(&X, &c);
+    m_Library->factor = L;
+    m_Library->rows = n;
+    m_Library->SolveWith(f, d);
     m_Statistics.solveSeconds = SecondsSince(start);
+}
+
+void CholmodSolver::SolveAgain(const double* f, double* d)
+{
+    if (!m_Library || !m_Library->factor)
+        throw FatalError("the sparse solver has no factor to solve with", 1);
+    m_Library->SolveWith(f, d);
+}
+
+void CholmodSolver::Release()
+{
+    if (m_Library)
+        m_Library->Free();
 }
 
 bool SparseSolverAvailable()

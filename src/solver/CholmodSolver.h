@@ -14,6 +14,8 @@ public:
     CholmodSolver& operator=(const CholmodSolver&) = delete;
 
     void Solve(const SparseMatrix& K, const double* f, double* d) override;
+    void SolveAgain(const double* f, double* d) override;
+    void Release() override;
     Statistics LastStatistics() const override;
     const char* Name() const override { return "CHOLMOD supernodal Cholesky"; }
 
