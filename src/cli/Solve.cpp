@@ -4,16 +4,36 @@
 #include "app/ModelSetup.h"
 #include "core/FatalError.h"
 #include "core/StructureModel.h"
+#include "core/TextFile.h"
+#include "inspect/ModelResults.h"
+#include "inspect/ResultsJson.h"
 #include "reports/PostProcess.h"
 
 #include <cstdio>
 #include <filesystem>
 #include <new>
 
+namespace {
+
+// The warnings on standard error as they arise, and kept for the JSON
+// document.
+class KeptWarnings : public StderrWarnings {
+public:
+    void Warning(const std::string& text) override
+    {
+        StderrWarnings::Warning(text);
+        m_Texts.push_back(text);
+    }
+    std::vector<std::string> m_Texts;
+};
+
+} // namespace
+
 int RunSolveCommand(const std::vector<std::string>& args, const char* usage)
 {
     std::string file;
     std::string folder;
+    std::string json;
     SolverChoice solver = SolverChoice::Auto;
     bool dumpMatrices = false;
     for (std::size_t i = 0; i < args.size(); ++i) {
@@ -24,6 +44,12 @@ int RunSolveCommand(const std::vector<std::string>& args, const char* usage)
                 return 2;
             }
             folder = args[++i];
+        } else if (a == "--json") {
+            if (i + 1 >= args.size() || args[i + 1].empty()) {
+                std::fprintf(stderr, "vela-cli solve: --json needs a file name\n%s", usage);
+                return 2;
+            }
+            json = args[++i];
         } else if (a == "--solver") {
             const std::string value = i + 1 < args.size() ? args[i + 1] : "";
             if (value == "auto")
@@ -59,13 +85,17 @@ int RunSolveCommand(const std::vector<std::string>& args, const char* usage)
         return 1;
     }
 
-    StderrWarnings warnings;
+    KeptWarnings warnings;
     const ModelSetup setup(warnings);
     std::unique_ptr<StructureModel> model;
     try {
         model = setup.LoadModel(file, ModelOptions{folder, solver, dumpMatrices});
         model->Solve();
         PostProcess(*model);
+        if (!json.empty()) {
+            const ModelResults results(*model);
+            WriteTextFile(json, ResultsJson(results, warnings.m_Texts), "Cannot write the JSON file \"" + json + "\".");
+        }
     } catch (const FatalError& fatal) {
         std::fprintf(stderr, "%s\n", fatal.Message());
         return fatal.Status() != 0 ? fatal.Status() : 1;
