@@ -82,17 +82,27 @@ std::vector<ValueLabel> ReactionLabels(const ViewTransform& view, const std::vec
                 continue;
             ValueLabel label;
             if (c < 2) {
+                // Beside the arrow's shaft from its tail towards the node (to
+                // the right of an upright arrow, above a level one), free
+                // to slide along it, or to the other side, to stay on the
+                // screen.
                 const Arrow a = ArrowOf(r, c, span);
                 label.x = a.tailX;
                 label.y = a.tailY;
-                label.sideX = a.tailX - a.tipX;
-                label.sideY = a.tailY - a.tipY;
+                label.baseX = a.tipX;
+                label.baseY = a.tipY;
+                label.sideX = c == 1 ? 1 : 0;
+                label.sideY = c == 0 ? 1 : 0;
+                label.alongX = a.tipX - a.tailX;
+                label.alongY = a.tipY - a.tailY;
+                label.mayFlip = true;
             } else {
                 const double d = kArcRadius * span * std::sqrt(0.5);
                 label.x = r.x + d;
                 label.y = r.y + d;
                 label.sideX = 1;
                 label.sideY = 1;
+                label.mayFlip = true;
             }
             label.value = r.value[c];
             label.prefix = kPrefixes[c];

@@ -26,6 +26,6 @@ struct ReactionSymbol {
 // than the support symbol is wide.
 void DrawReactions(Canvas& canvas, const ViewTransform& view, const std::vector<ReactionSymbol>& reactions);
 
-// The values of the shown components as labels: "Fx = ..." beyond the tail
+// The values of the shown components as labels: "Fx = ..." beside the tail
 // of its arrow, "Mz = ..." beside its arc; ranked before diagram values.
 std::vector<ValueLabel> ReactionLabels(const ViewTransform& view, const std::vector<ReactionSymbol>& reactions);

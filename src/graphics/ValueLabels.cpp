@@ -75,10 +75,7 @@ struct Box {
 
     Box Shifted(double dx, double dy) const { return {left + dx, top + dy, right + dx, bottom + dy}; }
 
-    bool Overlaps(const Box& o) const
-    {
-        return left < o.right && o.left < right && top < o.bottom && o.top < bottom;
-    }
+    bool Overlaps(const Box& o) const { return left < o.right && o.left < right && top < o.bottom && o.top < bottom; }
 };
 
 // The label's cell beside its anchor: clear of it by kGap along the side
@@ -299,8 +296,8 @@ std::vector<PlacedLabel> SelectLabels(std::vector<LabelCandidate> candidates, in
         return kept;
     std::erase_if(candidates, [](const LabelCandidate& c) {
         return !std::isfinite(c.anchorX) || !std::isfinite(c.anchorY) || !std::isfinite(c.baseX) ||
-               !std::isfinite(c.baseY) || !std::isfinite(c.sideX) ||
-               !std::isfinite(c.sideY) || !std::isfinite(c.alongX) || !std::isfinite(c.alongY);
+               !std::isfinite(c.baseY) || !std::isfinite(c.sideX) || !std::isfinite(c.sideY) ||
+               !std::isfinite(c.alongX) || !std::isfinite(c.alongY);
     });
     Thin(candidates);
     std::sort(candidates.begin(), candidates.end(), ChosenBefore);
@@ -314,12 +311,24 @@ std::vector<PlacedLabel> SelectLabels(std::vector<LabelCandidate> candidates, in
         Box box = PlaceBeside(c, w, h);
         if (!std::isfinite(box.left) || !std::isfinite(box.top))
             continue;
-        if (!SlideInside(c, box, client.right, client.bottom)) {
+        bool inside = SlideInside(c, box, client.right, client.bottom);
+        if (!inside && c.mayFlip) {
+            LabelCandidate flipped = c;
+            flipped.sideX = -c.sideX;
+            flipped.sideY = -c.sideY;
+            Box other = PlaceBeside(flipped, w, h);
+            if (SlideInside(flipped, other, client.right, client.bottom)) {
+                box = other;
+                inside = true;
+            }
+        }
+        if (!inside) {
             if (c.rank != kAlwaysShown)
                 continue;
             // The structure's largest value stays on the screen, at its
             // edge if need be.
-            const double dx = std::clamp(box.left, 0.0, std::max(0.0, client.right - (box.right - box.left))) - box.left;
+            const double dx =
+                std::clamp(box.left, 0.0, std::max(0.0, client.right - (box.right - box.left))) - box.left;
             const double dy = std::clamp(box.top, 0.0, std::max(0.0, client.bottom - (box.bottom - box.top))) - box.top;
             box = box.Shifted(dx, dy);
         }
@@ -382,6 +391,7 @@ std::vector<PlacedLabel> PlaceLabels(const ViewTransform& view, const std::vecto
         };
         unit(label.sideX, label.sideY, c.sideX, c.sideY);
         unit(label.alongX, label.alongY, c.alongX, c.alongY);
+        c.mayFlip = label.mayFlip;
         c.rank = label.rank;
         c.priority = label.priority;
         c.index = i;

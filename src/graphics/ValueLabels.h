@@ -51,6 +51,9 @@ struct ValueLabel {
     // beyond its end (zero: not moved).
     double alongX = 0;
     double alongY = 0;
+    // May stand off on the opposite side when its own side leaves it off
+    // the screen (a reaction's value at the edge, not a diagram's).
+    bool mayFlip = false;
     double value = 0;
     // Written before the value ("Fx = "); a string that outlives the label.
     const char* prefix = "";
@@ -89,6 +92,7 @@ struct LabelCandidate {
     double sideY = 0;
     double alongX = 0;
     double alongY = 0;
+    bool mayFlip = false;
     int rank = kDiagramValueRank;
     double priority = 0;
     std::size_t index = 0;
@@ -97,7 +101,7 @@ struct LabelCandidate {
 // Chooses which candidates are shown and where: in order of rank, then of
 // priority (larger first; a value that is not a number comes first), each is
 // placed beside its anchor (slid towards its base as far as needed to lie
-// on the screen) and kept when its cell lies inside the width x height
+// on the screen, on the other side if it may and must) and kept when its cell lies inside the width x height
 // client area and clear of every label kept before it; kAlwaysShown labels
 // are kept wherever they fall, moved onto the screen when they are off it.
 // text(index) gives a candidate's text; it is asked only for candidates that

@@ -49,8 +49,7 @@ Hit HitTest(const StructureModel& model, const ViewTransform& view, int x, int y
         return hit;
 
     best = kElementReach * kElementReach;
-    const std::size_t elements =
-        model.m_NELEM > 0 ? std::min<std::size_t>(model.m_NELEM, model.m_Elements.size()) : 0;
+    const std::size_t elements = model.m_NELEM > 0 ? std::min<std::size_t>(model.m_NELEM, model.m_Elements.size()) : 0;
     for (std::size_t e = 0; e < elements; ++e) {
         const BeamElement& element = model.m_Elements[e];
         const Pixel a = ToPixels(view, element.m_Node1.x, element.m_Node1.y);

@@ -22,9 +22,9 @@ double Larger(double a, double b)
 
 ModelResults::ModelResults(const StructureModel& model) : m_Model(model)
 {
-    const int members = model.m_NELEM > 0 ? static_cast<int>(std::min(static_cast<std::size_t>(model.m_NELEM),
-                                                                       model.m_Elements.size()))
-                                          : 0;
+    const int members =
+        model.m_NELEM > 0 ? static_cast<int>(std::min(static_cast<std::size_t>(model.m_NELEM), model.m_Elements.size()))
+                          : 0;
     m_Members.resize(static_cast<std::size_t>(members));
     RunInChunks(members, kChunk, [&](int, int begin, int end) {
         for (int e = begin; e < end; ++e) {

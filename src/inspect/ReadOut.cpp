@@ -107,16 +107,25 @@ std::string NodeUnsolved(const StructureModel& model, int node)
     return text;
 }
 
+// The rounding residue of a value that is zero (the shear where it changes
+// sign, a node that does not move) reads as 0: below this part of the
+// member's largest value of the kind.
+double Snapped(double value, double largest)
+{
+    return std::fabs(value) <= 1e-10 * largest ? 0.0 : value;
+}
+
 std::string ElementSolved(const StructureModel& model, const ModelResults& results, int element, double xi)
 {
-    const MemberPoint p = MemberValuesAt(results, element, xi * results.Member(element).axis.chord);
+    const MemberResults& r = results.Member(element);
+    const MemberPoint p = MemberValuesAt(results, element, xi * r.axis.chord);
     std::string text = ElementTitle(model, element);
     text += "x = " + FormatValue(p.x) + " of " + FormatValue(p.length);
     Append(text, "N", p.N);
-    Append(text, "V", p.V);
-    Append(text, "M", p.M);
-    Append(text, "dx", p.dx);
-    Append(text, "dy", p.dy);
+    Append(text, "V", Snapped(p.V, r.shear.value));
+    Append(text, "M", Snapped(p.M, r.moment.value));
+    Append(text, "dx", Snapped(p.dx, r.displacement.value));
+    Append(text, "dy", Snapped(p.dy, r.displacement.value));
     return text;
 }
 

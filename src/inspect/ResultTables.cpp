@@ -65,8 +65,8 @@ std::vector<ResultTable> BuildResultTables(const ModelResults& results)
     ResultTable displacements("Nodal displacements", RowKind::Node, {"Node", "dx", "dy", "rz"}, 1);
     const int nodes = std::max(0, std::min(model.m_NPOIN, model.m_D.GetRows() / 3));
     for (int i = 0; i < nodes; ++i)
-        displacements.AddRow({static_cast<double>(i), model.m_D.At(3 * i), model.m_D.At(3 * i + 1),
-                              model.m_D.At(3 * i + 2)});
+        displacements.AddRow(
+            {static_cast<double>(i), model.m_D.At(3 * i), model.m_D.At(3 * i + 1), model.m_D.At(3 * i + 2)});
     tables.push_back(std::move(displacements));
 
     ResultTable reactions("Reactions", RowKind::Node, {"Node", "Fx", "Fy", "Mz"}, 1);

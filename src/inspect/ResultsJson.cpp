@@ -85,8 +85,8 @@ std::string ResultsJson(const ModelResults& results, const std::vector<std::stri
     for (int i = 0; i < nodes; ++i) {
         const Node& node = model.m_Nodes[static_cast<std::size_t>(i)];
         out += i > 0 ? ",\n    " : "\n    ";
-        out += "{\"number\": " + std::to_string(i) + ", \"x\": " + JsonNumber(node.x) + ", \"y\": " + JsonNumber(node.y) +
-               ", \"displacement\": ";
+        out += "{\"number\": " + std::to_string(i) + ", \"x\": " + JsonNumber(node.x) +
+               ", \"y\": " + JsonNumber(node.y) + ", \"displacement\": ";
         double d[3] = {0, 0, 0};
         for (int c = 0; c < 3; ++c)
             if (3 * i + c < unknowns)
@@ -106,8 +106,8 @@ std::string ResultsJson(const ModelResults& results, const std::vector<std::stri
         const std::size_t slot = 2 * static_cast<std::size_t>(e);
         out += e > 0 ? ",\n    " : "\n    ";
         out += "{\"number\": " + std::to_string(e) + ", \"nodes\": [" + std::to_string(model.m_ElemNodes[slot]) + ", " +
-               std::to_string(model.m_ElemNodes[slot + 1]) + "], \"property\": " +
-               std::to_string(model.m_ElemProp[static_cast<std::size_t>(e)]) +
+               std::to_string(model.m_ElemNodes[slot + 1]) +
+               "], \"property\": " + std::to_string(model.m_ElemProp[static_cast<std::size_t>(e)]) +
                ", \"length\": " + JsonNumber(element.m_Length) + ", \"end_forces_element_axes\": ";
         Numbers(out, r.axis.f, 6);
         out += ", \"end_forces_global_axes\": ";

@@ -167,8 +167,8 @@ void EndsAndExtreme(LabelMaker& maker, const MemberFrame& f, const MemberExtreme
 // beam whose ends hog more, for one. roots are distances from the first
 // node.
 template <typename ValueAt>
-void TurningPoints(LabelMaker& maker, const MemberFrame& f, const MemberExtreme& extreme, double length,
-                   double scale, const double* roots, int count, ValueAt valueAt)
+void TurningPoints(LabelMaker& maker, const MemberFrame& f, const MemberExtreme& extreme, double length, double scale,
+                   const double* roots, int count, ValueAt valueAt)
 {
     for (int i = 0; i < count; ++i) {
         const double x = roots[i];

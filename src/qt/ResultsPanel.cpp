@@ -188,7 +188,8 @@ void ResultsPanel::Rebuild()
         view->verticalHeader()->setVisible(false);
         view->verticalHeader()->setDefaultSectionSize(view->fontMetrics().height() + 4);
         view->horizontalHeader()->setSectionResizeMode(QHeaderView::Interactive);
-        view->horizontalHeader()->setDefaultSectionSize(view->fontMetrics().horizontalAdvance(QStringLiteral("-0.000123456e-000")));
+        view->horizontalHeader()->setDefaultSectionSize(
+            view->fontMetrics().horizontalAdvance(QStringLiteral("-0.000123456e-000")));
         view->horizontalHeader()->resizeSection(0, view->fontMetrics().horizontalAdvance(QStringLiteral("Element000")));
         m_Tabs->addTab(view, QString::fromStdString(table.Title()));
     }
