@@ -7,7 +7,6 @@
 #include <algorithm>
 #include <charconv>
 #include <cmath>
-#include <unordered_map>
 
 namespace {
 
@@ -169,54 +168,19 @@ private:
 // into a few pixels, where only the first few of a small square can ever
 // be kept: the others are dropped before anything is sorted or formatted.
 constexpr std::size_t kThinningThreshold = 4096;
-constexpr int kThinningCell = 16;
-constexpr int kKeptPerThinningCell = 4;
 
-void Thin(std::vector<LabelCandidate>& candidates)
+void Thin(std::vector<LabelCandidate>& candidates, int width, int height)
 {
     if (candidates.size() <= kThinningThreshold)
         return;
-    struct Slot {
-        int count = 0;
-        std::size_t best[kKeptPerThinningCell];
-    };
-    std::unordered_map<unsigned long long, Slot> slots;
-    std::vector<bool> keep(candidates.size(), false);
+    LabelSieve sieve(width, height);
     for (std::size_t i = 0; i < candidates.size(); ++i) {
         const LabelCandidate& c = candidates[i];
-        if (c.rank == kAlwaysShown) {
-            keep[i] = true;
-            continue;
-        }
-        // Anchors are finite here; far ones share the cells at the edge.
-        auto cell = [](double pixel) {
-            return static_cast<long long>(std::clamp(std::floor(pixel / kThinningCell), -1e9, 1e9));
-        };
-        const long long cx = cell(c.anchorX);
-        const long long cy = cell(c.anchorY);
-        const unsigned long long key =
-            (static_cast<unsigned long long>(cx) << 32) ^ (static_cast<unsigned long long>(cy) & 0xFFFFFFFFULL);
-        Slot& slot = slots[key];
-        // The cell's first few in the order of choice, kept sorted.
-        if (slot.count == kKeptPerThinningCell) {
-            if (!ChosenBefore(c, candidates[slot.best[kKeptPerThinningCell - 1]]))
-                continue;
-            --slot.count;
-        }
-        int at = slot.count++;
-        while (at > 0 && ChosenBefore(c, candidates[slot.best[at - 1]])) {
-            slot.best[at] = slot.best[at - 1];
-            --at;
-        }
-        slot.best[at] = i;
+        sieve.Offer(c.anchorX, c.anchorY, c.rank, c.priority, i);
     }
-    for (const auto& [key, slot] : slots)
-        for (int k = 0; k < slot.count; ++k)
-            keep[slot.best[k]] = true;
     std::size_t out = 0;
-    for (std::size_t i = 0; i < candidates.size(); ++i)
-        if (keep[i])
-            candidates[out++] = candidates[i];
+    for (const std::size_t i : sieve.Kept())
+        candidates[out++] = candidates[i];
     candidates.resize(out);
 }
 
@@ -299,7 +263,7 @@ std::vector<PlacedLabel> SelectLabels(std::vector<LabelCandidate> candidates, in
                !std::isfinite(c.baseY) || !std::isfinite(c.sideX) || !std::isfinite(c.sideY) ||
                !std::isfinite(c.alongX) || !std::isfinite(c.alongY);
     });
-    Thin(candidates);
+    Thin(candidates, width, height);
     std::sort(candidates.begin(), candidates.end(), ChosenBefore);
 
     const Box client{0, 0, static_cast<double>(width), static_cast<double>(height)};
@@ -416,4 +380,64 @@ void DrawPlacedLabels(Canvas& canvas, const std::vector<PlacedLabel>& labels)
         }
         canvas.TextOut(label.x, label.y, label.text);
     }
+}
+
+LabelSieve::LabelSieve(int width, int height)
+    : m_Columns(std::max(0, width) / kCell + 1 + 2 * kBorder), m_Rows(std::max(0, height) / kCell + 1 + 2 * kBorder),
+      m_Slots(static_cast<std::size_t>(m_Columns) * static_cast<std::size_t>(m_Rows))
+{
+}
+
+int LabelSieve::CellOf(double pixel, int cells)
+{
+    // Beyond the border everything shares the outermost cells; what is not
+    // a number, the first.
+    const double cell = std::floor(pixel / kCell) + kBorder;
+    if (!(cell >= 0))
+        return 0;
+    return cell >= cells - 1 ? cells - 1 : static_cast<int>(cell);
+}
+
+void LabelSieve::Offer(double x, double y, int rank, double priority, std::size_t index)
+{
+    const Entry entry{rank, priority, index};
+    if (rank == kAlwaysShown) {
+        m_Always.push_back(index);
+        return;
+    }
+    Slot& slot = m_Slots[static_cast<std::size_t>(CellOf(y, m_Rows)) * static_cast<std::size_t>(m_Columns) +
+                         static_cast<std::size_t>(CellOf(x, m_Columns))];
+    auto before = [](const Entry& a, const Entry& b) {
+        LabelCandidate ca, cb;
+        ca.rank = a.rank;
+        ca.priority = a.priority;
+        ca.index = a.index;
+        cb.rank = b.rank;
+        cb.priority = b.priority;
+        cb.index = b.index;
+        return ChosenBefore(ca, cb);
+    };
+    // The square's first few in the order of choice, kept sorted.
+    if (slot.count == kKept) {
+        if (!before(entry, slot.best[kKept - 1]))
+            return;
+        --slot.count;
+    }
+    int at = slot.count++;
+    while (at > 0 && before(entry, slot.best[at - 1])) {
+        slot.best[at] = slot.best[at - 1];
+        --at;
+    }
+    slot.best[at] = entry;
+}
+
+std::vector<std::size_t> LabelSieve::Kept() const
+{
+    std::vector<std::size_t> kept = m_Always;
+    for (const Slot& slot : m_Slots)
+        for (int k = 0; k < slot.count; ++k)
+            kept.push_back(slot.best[k].index);
+    std::sort(kept.begin(), kept.end());
+    kept.erase(std::unique(kept.begin(), kept.end()), kept.end());
+    return kept;
 }

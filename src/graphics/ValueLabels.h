@@ -114,6 +114,46 @@ std::vector<PlacedLabel> SelectLabels(std::vector<LabelCandidate> candidates, in
                                       const std::function<std::string(std::size_t)>& text,
                                       const std::function<COLORREF(std::size_t)>& color);
 
+// Where very many labels compete for a picture (a large frame seen whole),
+// only the first few in each small square of the screen can ever be kept,
+// in the order SelectLabels chooses: the sieve keeps those and forgets the
+// rest, so that the others need not be made, sorted or formatted. Points
+// off the screen share the squares at its edge; kAlwaysShown ones are
+// always kept.
+class LabelSieve {
+public:
+    // Squares of this many pixels, this many kept in each.
+    static constexpr int kCell = 16;
+    static constexpr int kKept = 4;
+
+    LabelSieve(int width, int height);
+
+    // Something at pixel (x, y) of the given rank and priority, known to
+    // the caller by index.
+    void Offer(double x, double y, int rank, double priority, std::size_t index);
+    // The indices kept, ascending.
+    std::vector<std::size_t> Kept() const;
+
+private:
+    // A border of squares around the screen for what lies just off it.
+    static constexpr int kBorder = 2;
+    struct Entry {
+        int rank;
+        double priority;
+        std::size_t index;
+    };
+    struct Slot {
+        int count = 0;
+        Entry best[kKept];
+    };
+    static int CellOf(double pixel, int cells);
+
+    int m_Columns;
+    int m_Rows;
+    std::vector<Slot> m_Slots;
+    std::vector<std::size_t> m_Always;
+};
+
 // The labels of two lists as they would be shown through the view: anchors
 // mapped to the screen, then SelectLabels. Labels whose anchor is not a
 // finite point are left out.

@@ -17,13 +17,8 @@ constexpr double kResidue = 1e-10;
 // the reported largest value or to an end is not labelled again.
 constexpr double kNearby = 0.02;
 
-// How far beyond the client area a member may lie and still have a value
-// on the screen: its diagram (drawn up to a tenth of the span, a little
-// more between the sampled points) and a label's width.
-double VisibilityMargin(const ViewTransform& view)
-{
-    return 0.2 * SymbolSpan(view) * view.m_Scale + 120;
-}
+// Room for a label beyond the tip of a diagram's ordinate, in pixels.
+constexpr double kLabelReach = 120;
 
 struct ScreenPoint {
     double x, y;
@@ -202,6 +197,38 @@ int ShearZeros(double V1, double q1, double q2, double L, double roots[2])
     return n;
 }
 
+// A member's largest value of the diagram (what its labels compete with)
+// and the diagram's drawing scale.
+double MemberLargest(const MemberResults& r, Diagram diagram)
+{
+    switch (diagram) {
+    case Diagram::Deformed:
+        return r.displacement.value;
+    case Diagram::Moment:
+        return r.moment.value;
+    case Diagram::Shear:
+        return r.shear.value;
+    case Diagram::Axial:
+        return std::fabs(BeamElement::AxialForce(r.axis));
+    }
+    return 0;
+}
+
+double ScaleOf(const StructureModel& model, Diagram diagram)
+{
+    switch (diagram) {
+    case Diagram::Deformed:
+        return model.m_VisualScaleofDisp;
+    case Diagram::Moment:
+        return model.m_VisualScaleofMoment;
+    case Diagram::Shear:
+        return model.m_VisualScaleofShear;
+    case Diagram::Axial:
+        return model.m_VisualScaleofAxial;
+    }
+    return 0;
+}
+
 double LargestOf(const ModelResults& results, Diagram diagram)
 {
     switch (diagram) {
@@ -238,12 +265,36 @@ std::vector<ValueLabel> DiagramValues(const ModelResults& results, const ViewTra
             return labels;
     }
     const StructureModel& model = results.Model();
-    const double margin = VisibilityMargin(view);
-    LabelMaker maker(labels, largest);
+
+    // The members whose diagram reaches the screen, as far as it can with
+    // its largest value; where they crowd (a large frame seen whole), only
+    // those with the largest values, as their labels would be chosen.
+    const double scale = ScaleOf(model, diagram);
+    LabelSieve sieve(view.m_Width, view.m_Height);
+    bool largestOffered = false;
     for (int e = 0; e < results.MemberCount(); ++e) {
         const BeamElement& element = model.m_Elements[static_cast<std::size_t>(e)];
-        if (!HasLength(element.m_Node1, element.m_Node2) || !OnScreen(view, element.m_Node1, element.m_Node2, margin))
+        if (!HasLength(element.m_Node1, element.m_Node2))
             continue;
+        const double memberLargest = MemberLargest(results.Member(e), diagram);
+        const double reach = std::fabs(memberLargest * scale) * view.m_Scale;
+        const double margin = std::isfinite(reach) ? std::min(reach, 1e9) + kLabelReach : kLabelReach;
+        if (!OnScreen(view, element.m_Node1, element.m_Node2, margin))
+            continue;
+        const ScreenPoint middle =
+            ToPixels(view, (element.m_Node1.x + element.m_Node2.x) / 2, (element.m_Node1.y + element.m_Node2.y) / 2);
+        int rank = kDiagramValueRank;
+        if (!largestOffered && memberLargest == largest) {
+            rank = kAlwaysShown;
+            largestOffered = true;
+        }
+        sieve.Offer(middle.x, middle.y, rank, memberLargest, static_cast<std::size_t>(e));
+    }
+
+    LabelMaker maker(labels, largest);
+    for (const std::size_t kept : sieve.Kept()) {
+        const int e = static_cast<int>(kept);
+        const BeamElement& element = model.m_Elements[kept];
         const MemberResults& r = results.Member(e);
         const MemberFrame f(element.m_Node1, element.m_Node2);
         const double length = element.m_Length;

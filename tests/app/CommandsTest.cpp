@@ -26,7 +26,8 @@ bool SameFlags(const LayerFlags& a, const LayerFlags& b)
            a.m_ShowMoment == b.m_ShowMoment && a.m_ShowShear == b.m_ShowShear &&
            a.m_ShowDistributedLoads == b.m_ShowDistributedLoads && a.m_ShowForces == b.m_ShowForces &&
            a.m_ShowSprings == b.m_ShowSprings && a.m_ShowTorsionalSprings == b.m_ShowTorsionalSprings &&
-           a.m_ShowPrescribed == b.m_ShowPrescribed && a.m_ShowSupports == b.m_ShowSupports;
+           a.m_ShowPrescribed == b.m_ShowPrescribed && a.m_ShowSupports == b.m_ShowSupports &&
+           a.m_ShowAxial == b.m_ShowAxial && a.m_ShowReactions == b.m_ShowReactions;
 }
 
 bool NoLoadsOrSupports(const AppState& s)

@@ -156,6 +156,23 @@ TEST(SelectLabels, ManyCandidatesNeverOverlapAndKeepTheLargest)
     EXPECT_GT(kept.size(), 200u);
 }
 
+TEST(LabelSieve, KeepsTheFirstFewOfEachSquareInTheOrderOfChoice)
+{
+    LabelSieve sieve(100, 100);
+    // Six in one 16-pixel square: the four largest stay; one that must be
+    // shown stays whatever its size.
+    const double priorities[6] = {5, 1, 9, 3, 7, 2};
+    for (std::size_t i = 0; i < 6; ++i)
+        sieve.Offer(20 + static_cast<double>(i), 20, kDiagramValueRank, priorities[i], i);
+    sieve.Offer(21, 21, kAlwaysShown, 0, 6);
+    // Elsewhere, alone; far off the screen, sharing the edge's squares.
+    sieve.Offer(70, 70, kDiagramValueRank, 0.5, 7);
+    for (std::size_t i = 8; i < 14; ++i)
+        sieve.Offer(1e6, 1e6, kDiagramValueRank, static_cast<double>(i), i);
+    sieve.Offer(std::nan(""), 0, kReactionRank, 1, 14);
+    EXPECT_EQ(sieve.Kept(), (std::vector<std::size_t>{0, 2, 3, 4, 6, 7, 10, 11, 12, 13, 14}));
+}
+
 TEST(ValueLabels, PlacedThroughTheViewAndDrawnInTheirColour)
 {
     Scene scene;
