@@ -117,7 +117,7 @@ private:
         }
         // The rounding residue of a value that is zero (a free end's
         // moment) reads as 0, not as 7.105e-15.
-        if (std::fabs(value) <= kResidue * m_Largest)
+        if (std::isfinite(m_Largest) && std::fabs(value) <= kResidue * m_Largest)
             value = 0;
         label.value = value;
         label.color = kLoadColor;
@@ -229,6 +229,20 @@ double ScaleOf(const StructureModel& model, Diagram diagram)
     return 0;
 }
 
+// True the first time the node at the connectivity slot is asked about.
+bool FirstAtNode(const StructureModel& model, std::size_t slot, std::vector<bool>& labelled)
+{
+    if (slot >= model.m_ElemNodes.size())
+        return true;
+    const int node = model.m_ElemNodes[slot];
+    if (node < 0 || static_cast<std::size_t>(node) >= labelled.size())
+        return true;
+    if (labelled[static_cast<std::size_t>(node)])
+        return false;
+    labelled[static_cast<std::size_t>(node)] = true;
+    return true;
+}
+
 double LargestOf(const ModelResults& results, Diagram diagram)
 {
     switch (diagram) {
@@ -256,11 +270,8 @@ std::vector<ValueLabel> DiagramValues(const ModelResults& results, const ViewTra
     // still shows).
     if (std::fabs(largest) < kTiny && !std::isnan(largest)) {
         bool anyNaN = false;
-        for (int e = 0; e < results.MemberCount() && !anyNaN; ++e) {
-            const MemberResults& r = results.Member(e);
-            anyNaN = std::isnan(r.moment.value) || std::isnan(r.shear.value) || std::isnan(r.displacement.value) ||
-                     std::isnan(BeamElement::AxialForce(r.axis));
-        }
+        for (int e = 0; e < results.MemberCount() && !anyNaN; ++e)
+            anyNaN = std::isnan(MemberLargest(results.Member(e), diagram));
         if (!anyNaN)
             return labels;
     }
@@ -292,6 +303,7 @@ std::vector<ValueLabel> DiagramValues(const ModelResults& results, const ViewTra
     }
 
     LabelMaker maker(labels, largest);
+    std::vector<bool> nodeLabelled(model.m_Nodes.size(), false);
     for (const std::size_t kept : sieve.Kept()) {
         const int e = static_cast<int>(kept);
         const BeamElement& element = model.m_Elements[kept];
@@ -328,8 +340,16 @@ std::vector<ValueLabel> DiagramValues(const ModelResults& results, const ViewTra
             const MemberExtreme& extreme = r.displacement;
             const bool atStart = extreme.x == 0;
             const bool atEnd = !atStart && extreme.x == length;
-            maker.Displaced(f, 0.0, d1, atStart ? extreme.value : std::hypot(d1[0], d1[1]), s, Place::Start);
-            maker.Displaced(f, 1.0, d2, atEnd ? extreme.value : std::hypot(d2[0], d2[1]), s, Place::End);
+            // A node's displacement is the same for every member there: it
+            // is written once, by the first member that reaches the node
+            // (unless another reports the structure's largest there).
+            const double start = atStart ? extreme.value : std::hypot(d1[0], d1[1]);
+            const double end = atEnd ? extreme.value : std::hypot(d2[0], d2[1]);
+            const std::size_t slot = 2 * kept;
+            if (FirstAtNode(model, slot, nodeLabelled) || start == largest)
+                maker.Displaced(f, 0.0, d1, start, s, Place::Start);
+            if (FirstAtNode(model, slot + 1, nodeLabelled) || end == largest)
+                maker.Displaced(f, 1.0, d2, end, s, Place::End);
             if (!atStart && !atEnd && length > 0) {
                 const double xi = extreme.x / length;
                 double d[2];

@@ -179,8 +179,7 @@ TEST_F(Reading, ReadOutAndHaloFollowThePointer)
     m_State.OnMouseMove(nx, ny);
     EXPECT_EQ(m_State.m_HoverNode, 0);
     EXPECT_EQ(m_State.m_HoverElement, -1);
-    EXPECT_NE(m_Platform.m_StatusTexts.back().find("reaction Fx = 1.236   Fy = 14.19   Mz = 1.614"),
-              std::string::npos)
+    EXPECT_NE(m_Platform.m_StatusTexts.back().find("reaction Fx = 1.236   Fy = 14.19   Mz = 1.614"), std::string::npos)
         << m_Platform.m_StatusTexts.back();
     EXPECT_EQ(m_Platform.m_Repaints, std::vector<bool>{false});
     // The halo is drawn.

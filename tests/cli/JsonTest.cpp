@@ -227,9 +227,9 @@ TEST_P(JsonDocument, AgreesWithTheTextFiles)
     ASSERT_EQ(2 * elements.items.size(), elementForces.size());
     for (std::size_t e = 0; e < elements.items.size(); ++e) {
         const Json& element = elements[e];
-        EXPECT_EQ(element.Keys(), (std::vector<std::string>{"number", "nodes", "property", "length",
-                                                            "end_forces_element_axes", "end_forces_global_axes",
-                                                            "max_moment", "max_shear", "max_displacement"}));
+        EXPECT_EQ(element.Keys(),
+                  (std::vector<std::string>{"number", "nodes", "property", "length", "end_forces_element_axes",
+                                            "end_forces_global_axes", "max_moment", "max_shear", "max_displacement"}));
         EXPECT_EQ(element["number"].number, static_cast<double>(e));
         EXPECT_EQ(Six(element["nodes"][0]), connectivity[e + 1][0]);
         EXPECT_EQ(Six(element["nodes"][1]), connectivity[e + 1][1]);
@@ -276,8 +276,9 @@ TEST(JsonFile, ValuesThatAreNotFiniteAreNull)
 {
     ScratchDir out;
     const std::string json = out.File("r.json");
-    const CliRun run = RunCli({"solve", std::string(VELA_TEST_DATA_DIR) + "/regressions/solution-overflows-to-infinity.txt",
-                               "-C", out.Path(), "--json", json});
+    const CliRun run =
+        RunCli({"solve", std::string(VELA_TEST_DATA_DIR) + "/regressions/solution-overflows-to-infinity.txt", "-C",
+                out.Path(), "--json", json});
     ASSERT_EQ(run.status, 0) << run.err;
     const std::string text = ReadFile(json);
     EXPECT_NE(text.find("null"), std::string::npos);

@@ -136,6 +136,24 @@ TEST(DiagramValues, AxialForceOncePerMemberAtItsMiddle)
     EXPECT_TRUE(Has(texts, "-15.81"));
 }
 
+TEST(DiagramValues, ANodesDisplacementIsWrittenOnce)
+{
+    // The portal's four nodes, each reached by one or two members: four
+    // end values (which stand over a member), the rest inside members.
+    const SolvedFile solved(Example("portal.txt"));
+    const ModelResults results(*solved.model);
+    const std::vector<ValueLabel> labels = DiagramValues(results, solved.view, Diagram::Deformed);
+    const auto ends =
+        std::count_if(labels.begin(), labels.end(), [](const ValueLabel& l) { return l.alongX != 0 || l.alongY != 0; });
+    EXPECT_EQ(ends, 4);
+    // The moment differs from member to member at a joint: both ends of
+    // every member are written.
+    const std::vector<ValueLabel> moments = DiagramValues(results, solved.view, Diagram::Moment);
+    EXPECT_EQ(std::count_if(moments.begin(), moments.end(),
+                            [](const ValueLabel& l) { return l.alongX != 0 || l.alongY != 0; }),
+              6);
+}
+
 TEST(DiagramValues, OnlyMembersOnTheScreen)
 {
     SolvedFile solved(Example("综合算例.txt"));

@@ -53,9 +53,9 @@ protected:
     }
     void Click(QPoint p)
     {
-        Send(m_Window.Area(), QMouseEvent(QEvent::MouseButtonPress, QPointF(p),
-                                          m_Window.Area()->mapToGlobal(QPointF(p)), Qt::LeftButton, Qt::LeftButton,
-                                          Qt::NoModifier));
+        Send(m_Window.Area(),
+             QMouseEvent(QEvent::MouseButtonPress, QPointF(p), m_Window.Area()->mapToGlobal(QPointF(p)), Qt::LeftButton,
+                         Qt::LeftButton, Qt::NoModifier));
     }
     void Solve() { m_Window.Action(MenuId::Solve)->trigger(); }
 
@@ -110,9 +110,8 @@ TEST_F(Panel, ResultsDockHasATabPerTableThatSortsAndCopies)
     maxima->selectRow(0);
     QKeyEvent copy(QEvent::KeyPress, Qt::Key_C, Qt::ControlModifier);
     QCoreApplication::sendEvent(maxima, &copy);
-    EXPECT_EQ(QApplication::clipboard()->text(),
-              "Element\tN\tABSmax(M)\tx(M)\tABSmax(V)\tx(V)\tDmax\tx(D)\n"
-              "1\t-11.2356\t13.5931\t2.838\t15.805\t6\t0.00287306\t3.204\n");
+    EXPECT_EQ(QApplication::clipboard()->text(), "Element\tN\tABSmax(M)\tx(M)\tABSmax(V)\tx(V)\tDmax\tx(D)\n"
+                                                 "1\t-11.2356\t13.5931\t2.838\t15.805\t6\t0.00287306\t3.204\n");
 
     // Closing the dock by its own button unchecks the menu item.
     panel->close();
