@@ -14,6 +14,11 @@
 #include "graphics/ViewTransform.h"
 #include "input/Load.h"
 #include "input/ReadBeamSystemFile.h"
+#include "inspect/ModelResults.h"
+#include "inspect/ReadOut.h"
+#include "inspect/ResultTables.h"
+#include "inspect/ResultsJson.h"
+#include "inspect/Scene.h"
 #include "reports/PostProcess.h"
 
 #include <cstddef>
@@ -60,6 +65,22 @@ void DrawEverything(const StructureModel& model, bool solved)
     view.SetUp(800, 600, model.m_XMin, model.m_XMax, model.m_YMin, model.m_YMax);
     DrawLayers(canvas, view, model, AllLayers(solved));
     FUZZ_CHECK(canvas.StateIsInitial(), "every layer restores the canvas state");
+
+    // What the desktop reads off the results: values, reactions, the halo,
+    // the read-out, the tables and the JSON document.
+    std::unique_ptr<ModelResults> results;
+    if (solved)
+        results = std::make_unique<ModelResults>(model);
+    DrawScene(canvas, view, model, AllLayers(solved), results.get(), 0, 0);
+    FUZZ_CHECK(canvas.StateIsInitial(), "the overlay restores the canvas state");
+    for (int x = 0; x <= 800; x += 100)
+        for (int y = 0; y <= 600; y += 100)
+            ReadOutAt(model, results.get(), view, x, y);
+    if (results) {
+        for (const ResultTable& table : BuildResultTables(*results))
+            TableText(table, SortedRows(table, 1, true), {0}, '\t');
+        FUZZ_CHECK(ResultsJson(*results, {}).find("inf") == std::string::npos, "JSON has no infinity");
+    }
 }
 
 } // namespace

@@ -1,6 +1,6 @@
 #!/usr/bin/env bash
 # Checks, with nm on the built static libraries, that the layers are what the
-# README says: core <- input, reports, graphics, solver <- app <- qt.
+# README says: core <- input, reports, graphics, solver <- inspect <- app <- qt.
 #  1. No library defines a member function of a class that another folder
 #     declares (a class's operations live where the class is declared).
 #  2. No library needs a symbol that only a library above it or beside it
@@ -10,15 +10,16 @@ set -euo pipefail
 cd "$(dirname "$0")/.."
 build=${1:-build}
 
-layers=(core input reports graphics solver app qt)
+layers=(core input reports graphics solver inspect app qt)
 declare -A below=(
   [core]=""
   [input]="core"
   [reports]="core"
   [graphics]="core"
   [solver]="core"
-  [app]="core input reports graphics solver"
-  [qt]="core input reports graphics solver app"
+  [inspect]="core reports graphics"
+  [app]="core input reports graphics solver inspect"
+  [qt]="core input reports graphics solver inspect app"
 )
 
 library() {

@@ -6,6 +6,7 @@
 #include "core/StructureModel.h"
 #include "core/TextFile.h"
 #include "graphics/ViewTransform.h"
+#include "inspect/ModelResults.h"
 #include "reports/PostProcess.h"
 
 #include <filesystem>
@@ -21,6 +22,14 @@ const char* const kNoFileYet = "还没有在打开对话框中选择文件!";
 const char* const kOutOfMemory = "内存不足!";
 const char* const kOpenTitle = "Open a Beam System File";
 const char* const kOpenFilter = "Text Files (*.TXT)";
+const char* const kExportTitle = "Export Results";
+const char* const kExportFilter = "CSV Files (*.csv)";
+const char* const kExportName = "Results.csv";
+
+std::string ExportFailedText(const std::string& path)
+{
+    return "无法写入文件\"" + path + "\"!";
+}
 
 std::string FileMissingText(const std::string& name)
 {
@@ -82,6 +91,8 @@ AppState::AppState(Platform& platform, std::string buildDate)
       m_Sink(platform), m_Setup(m_Sink)
 {
     m_Model = m_Setup.NewModel({});
+    // Values are shown on the diagrams until the user says otherwise.
+    m_ShowValues = true;
 }
 
 AppState::~AppState() = default;
@@ -112,7 +123,20 @@ bool AppState::OnCommand(int id)
     case MenuId::Deformed:
     case MenuId::BendingMoment:
     case MenuId::ShearingForce:
+    case MenuId::AxialForce:
         ShowDiagram(id);
+        return true;
+    case MenuId::Reactions:
+        ToggleReactions();
+        return true;
+    case MenuId::Values:
+        ToggleValues();
+        return true;
+    case MenuId::Results:
+        ToggleResultsPanel();
+        return true;
+    case MenuId::ExportResults:
+        ExportResults();
         return true;
     case MenuId::OriginStructure:
         ShowOriginStructure();
@@ -206,6 +230,8 @@ bool AppState::LoadBeamSystemFile(const std::string& path)
         return false;
     }
 
+    // The old results refer to the old model: they go first.
+    SetResults(nullptr);
     m_Model = std::move(model);
     m_View = std::make_unique<ViewTransform>();
     m_Loaded = true;
@@ -214,11 +240,18 @@ bool AppState::LoadBeamSystemFile(const std::string& path)
     m_Box = {m_Model->m_XMin, m_Model->m_XMax, m_Model->m_YMin, m_Model->m_YMax};
     m_View->SetUp(m_ClientWidth, m_ClientHeight, m_Box.m_XMin, m_Box.m_XMax, m_Box.m_YMin, m_Box.m_YMax);
 
+    // Whether values are shown is the user's choice, kept across files.
+    const bool values = m_ShowValues;
     static_cast<LayerFlags&>(*this) = FreshStructureLayers();
+    m_ShowValues = values;
     m_Solved = false;
+    m_HoverElement = m_HoverNode = -1;
+    m_StatusText.clear();
+    m_Platform.SetStatusText(m_StatusText);
 
     m_Platform.SetMenuCheck(MenuId::NodeNumbers, false);
     m_Platform.SetMenuCheck(MenuId::ElementNumbers, m_ShowElementNumbers);
+    m_Platform.SetMenuCheck(MenuId::Reactions, false);
     m_Platform.SetWindowTitle(WindowTitle());
     m_Platform.Repaint(true);
     return true;
@@ -229,10 +262,13 @@ void AppState::SolveModel()
     // The model of a window without a file holds no system to solve.
     if (!m_Loaded)
         return;
+    // Results of an earlier solution are replaced, whatever happens.
+    SetResults(nullptr);
     try {
         m_Model->Solve();
         m_Solved = true;
         PostProcess(*m_Model);
+        SetResults(std::make_unique<ModelResults>(*m_Model));
         return;
     } catch (const FatalError& error) {
         m_Solved = false;
@@ -242,8 +278,9 @@ void AppState::SolveModel()
         Warning(kOutOfMemory);
     }
     // Diagrams of an earlier solution would now belong to an unsolved model.
-    if (m_ShowDeformed || m_ShowMoment || m_ShowShear) {
-        m_ShowDeformed = m_ShowMoment = m_ShowShear = false;
+    if (m_ShowDeformed || m_ShowMoment || m_ShowShear || m_ShowAxial || m_ShowReactions) {
+        m_ShowDeformed = m_ShowMoment = m_ShowShear = m_ShowAxial = m_ShowReactions = false;
+        m_Platform.SetMenuCheck(MenuId::Reactions, false);
         m_Platform.Repaint(true);
     }
 }
@@ -259,17 +296,20 @@ void AppState::ShowDiagram(int id)
     m_ShowDeformed = id == MenuId::Deformed;
     m_ShowMoment = id == MenuId::BendingMoment;
     m_ShowShear = id == MenuId::ShearingForce;
+    m_ShowAxial = id == MenuId::AxialForce;
     HideLoadsAndSupports(*this);
     m_Platform.Repaint(true);
 }
 
 void AppState::ShowOriginStructure()
 {
-    const bool numbers = m_ShowNodeNumbers;
-    const bool elements = m_ShowElementNumbers;
+    // The View switches and the reactions are the user's, not the scene's.
+    const LayerFlags kept = *this;
     static_cast<LayerFlags&>(*this) = FreshStructureLayers();
-    m_ShowNodeNumbers = numbers;
-    m_ShowElementNumbers = elements;
+    m_ShowNodeNumbers = kept.m_ShowNodeNumbers;
+    m_ShowElementNumbers = kept.m_ShowElementNumbers;
+    m_ShowValues = kept.m_ShowValues;
+    m_ShowReactions = kept.m_ShowReactions;
     m_Platform.Repaint(true);
 }
 
@@ -288,6 +328,98 @@ void AppState::ToggleNumbers(int id)
     flag = !flag;
     m_Platform.SetMenuCheck(id, flag);
     m_Platform.Repaint(true);
+}
+
+bool AppState::IsChecked(int id) const
+{
+    switch (id) {
+    case MenuId::NodeNumbers:
+        return m_ShowNodeNumbers;
+    case MenuId::ElementNumbers:
+        return m_ShowElementNumbers;
+    case MenuId::Values:
+        return m_ShowValues;
+    case MenuId::Reactions:
+        return m_ShowReactions;
+    case MenuId::Results:
+        return m_ShowResultsPanel;
+    case MenuId::BlackBackground:
+    case MenuId::WhiteBackground:
+        return id == m_CheckedBackgroundId;
+    default:
+        return false;
+    }
+}
+
+void AppState::ToggleReactions()
+{
+    if (!m_Solved) {
+        Warning(kNotSolved);
+        m_Platform.Repaint(true);
+        return;
+    }
+    m_ShowReactions = !m_ShowReactions;
+    m_Platform.SetMenuCheck(MenuId::Reactions, m_ShowReactions);
+    m_Platform.Repaint(true);
+}
+
+void AppState::ToggleValues()
+{
+    m_ShowValues = !m_ShowValues;
+    m_Platform.SetMenuCheck(MenuId::Values, m_ShowValues);
+    m_Platform.Repaint(true);
+}
+
+void AppState::ToggleResultsPanel()
+{
+    m_ShowResultsPanel = !m_ShowResultsPanel;
+    m_Platform.SetMenuCheck(MenuId::Results, m_ShowResultsPanel);
+    m_Platform.ShowResultsPanel(m_ShowResultsPanel);
+}
+
+void AppState::OnResultsPanelClosed()
+{
+    m_ShowResultsPanel = false;
+    m_Platform.SetMenuCheck(MenuId::Results, false);
+}
+
+const std::vector<ResultTable>& AppState::ResultTables()
+{
+    if (!m_TablesMade && m_Results) {
+        m_Tables = BuildResultTables(*m_Results);
+        m_TablesMade = true;
+    }
+    return m_Tables;
+}
+
+void AppState::SetResults(std::unique_ptr<ModelResults> results)
+{
+    const bool changed = m_Results || results;
+    m_Results = std::move(results);
+    m_Tables.clear();
+    m_TablesMade = false;
+    if (changed)
+        m_Platform.ResultsChanged();
+}
+
+void AppState::ExportResults()
+{
+    if (!m_Solved || !m_Results) {
+        Warning(kNotSolved);
+        return;
+    }
+    const std::string folder = m_Model->m_OutputDir.empty() ? m_Platform.CurrentDirectory() : m_Model->m_OutputDir;
+    const std::optional<std::string> path =
+        m_Platform.ChooseFileToSave(kExportTitle, kExportFilter, JoinPath(folder, kExportName));
+    if (!path || path->empty())
+        return;
+    try {
+        WriteTextFile(*path, ResultTablesCsv(ResultTables()), ExportFailedText(*path));
+    } catch (const FatalError& error) {
+        Warning(error.Message());
+    } catch (const std::bad_alloc&) {
+        Warning(kOutOfMemory);
+    }
 }
 
 void AppState::ShowResult(int id)

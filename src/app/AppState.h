@@ -4,11 +4,14 @@
 #include "core/Records.h"
 #include "core/Warnings.h"
 #include "graphics/Layers.h"
+#include "inspect/ResultTables.h"
 
 #include <memory>
 #include <string>
+#include <vector>
 
 class Canvas;
+class ModelResults;
 class Platform;
 class StructureModel;
 class ViewTransform;
@@ -74,6 +77,10 @@ public:
     void OnLeftButtonDown(int x, int y);
     void OnMouseMove(int x, int y);
     void OnMouseWheel(int x, int y, int delta);
+    // The pointer left the drawing area: nothing is under it any more.
+    void OnMouseLeave();
+    // The user closed the results panel by its own button.
+    void OnResultsPanelClosed();
     // Draws the rubber band and the layers that are switched on; the caller
     // has filled the surface with BackgroundColor().
     void Paint(Canvas& canvas);
@@ -81,6 +88,16 @@ public:
     COLORREF BackgroundColor() const { return BackgroundColors[m_BackgroundIndex]; }
     // "Vela" and the build date, after the name of the file on screen.
     std::string WindowTitle() const;
+    // Whether a checkable menu item is checked now.
+    bool IsChecked(int id) const;
+
+    // The results panel's tables of the current solution (none before it),
+    // made when first asked for.
+    const std::vector<ResultTable>& ResultTables();
+    // The results of the current solution, or null.
+    const ModelResults* Results() const { return m_Results.get(); }
+    // The read-out of the last pointer position.
+    const std::string& StatusText() const { return m_StatusText; }
 
     std::unique_ptr<StructureModel> m_Model;
     std::unique_ptr<ViewTransform> m_View;
@@ -111,6 +128,11 @@ public:
     int m_Corner2X = 0;
     int m_Corner2Y = 0;
 
+    // What is under the pointer (-1: nothing), drawn with a halo.
+    int m_HoverElement = -1;
+    int m_HoverNode = -1;
+    bool m_ShowResultsPanel = false;
+
 private:
     // Shows the model's soft warnings as message boxes.
     class MessageWarnings : public WarningSink {
@@ -128,6 +150,13 @@ private:
     void ShowOriginStructure();
     void ChooseBackground(int id);
     void ToggleNumbers(int id);
+    void ToggleReactions();
+    void ToggleValues();
+    void ToggleResultsPanel();
+    void ExportResults();
+    // A new solution, or none: the results, their tables and the panel.
+    void SetResults(std::unique_ptr<ModelResults> results);
+    void SetHover(int element, int node);
     void StartFromExampleFile();
     void EditCurrentFile();
     void OpenInViewer(const std::string& path);
@@ -135,6 +164,10 @@ private:
 
     Platform& m_Platform;
     std::string m_BuildDate;
+    std::unique_ptr<ModelResults> m_Results;
+    std::vector<ResultTable> m_Tables;
+    bool m_TablesMade = false;
+    std::string m_StatusText;
     MessageWarnings m_Sink;
     ModelSetup m_Setup;
 };

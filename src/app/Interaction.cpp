@@ -8,6 +8,8 @@
 #include "core/StructureModel.h"
 #include "graphics/Drawing.h"
 #include "graphics/ViewTransform.h"
+#include "inspect/ReadOut.h"
+#include "inspect/Scene.h"
 
 #include <cmath>
 
@@ -93,7 +95,34 @@ void AppState::OnLeftButtonDown(int x, int y)
         break;
     default:
         m_ClickCount = 0;
+        // Without a gesture a click picks what is under the pointer: its
+        // row in the results panel.
+        if (m_Loaded && m_Results && ViewUsable()) {
+            const Hit hit = HitTest(*m_Model, *m_View, x, y);
+            if (hit.kind == Hit::Kind::Node)
+                m_Platform.SelectResultRow(RowKind::Node, hit.index);
+            else if (hit.kind == Hit::Kind::Element)
+                m_Platform.SelectResultRow(RowKind::Element, hit.index);
+        }
         break;
+    }
+}
+
+void AppState::SetHover(int element, int node)
+{
+    if (element == m_HoverElement && node == m_HoverNode)
+        return;
+    m_HoverElement = element;
+    m_HoverNode = node;
+    m_Platform.Repaint(false);
+}
+
+void AppState::OnMouseLeave()
+{
+    SetHover(-1, -1);
+    if (!m_StatusText.empty()) {
+        m_StatusText.clear();
+        m_Platform.SetStatusText(m_StatusText);
     }
 }
 
@@ -101,6 +130,15 @@ void AppState::OnMouseMove(int x, int y)
 {
     m_MouseX = x;
     m_MouseY = y;
+    if (m_Loaded && ViewUsable()) {
+        const ReadOut readOut = ReadOutAt(*m_Model, m_Results.get(), *m_View, x, y);
+        SetHover(readOut.hit.kind == Hit::Kind::Element ? readOut.hit.index : -1,
+                 readOut.hit.kind == Hit::Kind::Node ? readOut.hit.index : -1);
+        if (readOut.text != m_StatusText) {
+            m_StatusText = readOut.text;
+            m_Platform.SetStatusText(m_StatusText);
+        }
+    }
     if (m_ClickCount != 1)
         return;
     if (m_Mode == InteractionMode::Pan) {
@@ -135,5 +173,5 @@ void AppState::Paint(Canvas& canvas)
         DrawRubberBand(canvas, m_Corner1X, m_Corner1Y, m_Corner2X, m_Corner2Y);
     // An empty model has nothing to draw, whatever layers are switched on.
     if (m_Loaded)
-        DrawLayers(canvas, *m_View, *m_Model, *this);
+        DrawScene(canvas, *m_View, *m_Model, *this, m_Results.get(), m_HoverElement, m_HoverNode);
 }

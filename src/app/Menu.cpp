@@ -8,6 +8,7 @@ const std::vector<MenuPopupDesc>& MainMenu()
              {"&Open", MenuId::Open, false, false},
              {"&Edit Current File", MenuId::EditCurrentFile, false, false},
              {"S&tart From Example File", MenuId::StartFromExample, false, false},
+             {"E&xport Results…", MenuId::ExportResults, false, false},
          }},
         {"&Calculate",
          {
@@ -19,11 +20,15 @@ const std::vector<MenuPopupDesc>& MainMenu()
              {"&Deformed", MenuId::Deformed, false, false},
              {"&Bending Moment", MenuId::BendingMoment, false, false},
              {"&Shearing Force", MenuId::ShearingForce, false, false},
+             {"&Axial Force", MenuId::AxialForce, false, false},
+             {"&Reactions", MenuId::Reactions, true, false},
          }},
         {"&View",
          {
              {"&Node Numbers", MenuId::NodeNumbers, true, false},
              {"&Element Numbers", MenuId::ElementNumbers, true, false},
+             {"&Values", MenuId::Values, true, true},
+             {"Res&ults", MenuId::Results, true, false},
              {"&Black Background", MenuId::BlackBackground, true, true},
              {"&White Background", MenuId::WhiteBackground, true, false},
          }},

@@ -22,6 +22,11 @@ inline constexpr int Solve = 40017;
 inline constexpr int StartFromExample = 40019;
 inline constexpr int EditCurrentFile = 40020;
 inline constexpr int MDisInGlobalCS = 40022;
+inline constexpr int AxialForce = 40023;
+inline constexpr int Reactions = 40024;
+inline constexpr int Values = 40025;
+inline constexpr int Results = 40026;
+inline constexpr int ExportResults = 40027;
 } // namespace MenuId
 
 // One command of a popup. The caption marks its mnemonic with '&'.

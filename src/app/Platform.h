@@ -1,5 +1,7 @@
 #pragma once
 
+#include "inspect/ResultTables.h"
+
 #include <optional>
 #include <string>
 
@@ -39,4 +41,31 @@ public:
     // already or cannot be created. Never opens or truncates an existing file.
     virtual bool CreateNewFile(const std::string& path) = 0;
     virtual bool RemoveFile(const std::string& path) = 0;
+
+    // Reading results. A front end without a status bar or a results panel
+    // may leave these as they are.
+
+    // The read-out of what is under the pointer, for the status bar.
+    virtual void SetStatusText(const std::string& text) { (void)text; }
+    // Shows or hides the results panel (its tables: AppState::ResultTables).
+    virtual void ShowResultsPanel(bool visible) { (void)visible; }
+    // The results were solved anew or are gone: a panel takes its tables
+    // again from AppState::ResultTables.
+    virtual void ResultsChanged() {}
+    // Selects the row of a node or element in the results panel.
+    virtual void SelectResultRow(RowKind kind, int number)
+    {
+        (void)kind;
+        (void)number;
+    }
+    // Lets the user name a file to write; suggestedPath is offered first.
+    // Nothing when cancelled.
+    virtual std::optional<std::string> ChooseFileToSave(const std::string& title, const std::string& filter,
+                                                        const std::string& suggestedPath)
+    {
+        (void)title;
+        (void)filter;
+        (void)suggestedPath;
+        return std::nullopt;
+    }
 };

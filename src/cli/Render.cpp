@@ -6,6 +6,7 @@
 #include "core/Records.h"
 #include "core/StructureModel.h"
 #include "graphics/Layers.h"
+#include "inspect/ModelResults.h"
 #include "reports/PostProcess.h"
 #if defined(VELA_HAVE_QT)
 #include "qt/Render.h"
@@ -30,10 +31,12 @@ constexpr const char* kHelp = "Draws a Beam System File the way the window shows
                               "\n"
                               "  -o, --output OUT     the picture to write (.png, .svg or .pdf)\n"
                               "  --layers LIST        comma-separated layers to draw: structure, loads, supports,\n"
-                              "                       springs, prescribed, nodes, elements, deformed, moment, shear\n"
+                              "                       springs, prescribed, nodes, elements, deformed, moment, shear,\n"
+                              "                       axial, reactions, values\n"
                               "                       (default: structure,loads,supports,springs,prescribed);\n"
-                              "                       deformed, moment and shear solve the model first and are\n"
-                              "                       drawn over the structure\n"
+                              "                       deformed, moment, shear, axial and reactions solve the model\n"
+                              "                       first and are drawn over the structure; values writes the\n"
+                              "                       numbers on the diagrams (e.g. --layers moment,values)\n"
                               "  --size WxH           the picture's size in pixels (default: 1024x768)\n"
                               "  --background COLOUR  black (default) or white\n"
                               "  -h, --help           show this help\n";
@@ -70,15 +73,23 @@ bool AddLayer(const std::string& name, LayerFlags& flags, bool& needsSolution)
         flags.m_ShowNodeNumbers = true;
     } else if (name == "elements") {
         flags.m_ShowElementNumbers = true;
-    } else if (name == "deformed" || name == "moment" || name == "shear") {
+    } else if (name == "deformed" || name == "moment" || name == "shear" || name == "axial" || name == "reactions") {
         // A result is drawn over the structure, as the Draw menu shows it.
         flags.m_ShowStructure = true;
         if (name == "deformed")
             flags.m_ShowDeformed = true;
         else if (name == "moment")
             flags.m_ShowMoment = true;
-        else
+        else if (name == "shear")
             flags.m_ShowShear = true;
+        else if (name == "axial")
+            flags.m_ShowAxial = true;
+        else
+            flags.m_ShowReactions = true;
+        needsSolution = true;
+    } else if (name == "values") {
+        // The numbers of the result layers asked for.
+        flags.m_ShowValues = true;
         needsSolution = true;
     } else {
         return false;
@@ -261,16 +272,18 @@ int Render(const RenderRequest& args)
     StderrWarnings warnings;
     const ModelSetup setup(warnings);
     const std::unique_ptr<StructureModel> model = setup.LoadModel(args.input, ModelOptions{folder.Path()});
+    std::unique_ptr<ModelResults> results;
     if (args.needsSolution) {
         model->Solve();
         PostProcess(*model);
+        results = std::make_unique<ModelResults>(*model);
     }
 
     PictureOptions options;
     options.width = args.width;
     options.height = args.height;
     options.background = args.background;
-    RenderModelPicture(*model, args.layers, options, args.output);
+    RenderModelPicture(*model, args.layers, options, args.output, results.get());
     return 0;
 #else
     (void)args;

@@ -4,6 +4,9 @@
 #include "app/ModelSetup.h"
 #include "core/FatalError.h"
 #include "core/StructureModel.h"
+#include "core/TextFile.h"
+#include "inspect/ModelResults.h"
+#include "inspect/ResultsJson.h"
 #include "reports/PostProcess.h"
 
 #include <cstdio>
@@ -12,22 +15,37 @@
 
 namespace {
 
-const char* const kSolveUsage = "usage: vela-cli solve FILE [-C DIR] [--solver dense|sparse|auto] [--dump-matrices]\n";
+// The warnings on standard error as they arise, and kept for the JSON
+// document.
+class KeptWarnings : public StderrWarnings {
+public:
+    void Warning(const std::string& text) override
+    {
+        StderrWarnings::Warning(text);
+        m_Texts.push_back(text);
+    }
+    std::vector<std::string> m_Texts;
+};
 
-const char* const kSolveHelp = "Reads the Beam System File FILE, solves it and writes into DIR (default: the current\n"
-                               "folder, created when missing) Point.txt, Me.txt, K.txt, DForce.txt,\n"
-                               "Nodal_Displacement.txt, MForInGlobalCS.txt, MForInElemCS.txt, Nodal_Reaction.txt and\n"
-                               "MDisInGlobalCS.txt. Every file is replaced only once it has been written completely.\n"
-                               "\n"
-                               "  -C, --directory DIR   the folder of the files written\n"
-                               "  --solver auto         dense elimination up to 1500 unknowns, sparse Cholesky above\n"
-                               "  --solver dense        always the dense elimination with complete pivoting\n"
-                               "  --solver sparse       always the sparse Cholesky factorisation\n"
-                               "  --dump-matrices       write K.txt also above 3000 unknowns (n x n numbers of text)\n"
-                               "  -h, --help            show this help\n"
-                               "\n"
-                               "Warnings go to standard error. Exit status: 0 success, 1 an error in the model or its\n"
-                               "files (the message on standard error), 2 a usage error.\n";
+const char* const kSolveUsage =
+    "usage: vela-cli solve FILE [-C DIR] [--json OUT.json] [--solver dense|sparse|auto] [--dump-matrices]\n";
+
+const char* const kSolveHelp =
+    "Reads the Beam System File FILE, solves it and writes into DIR (default: the current\n"
+    "folder, created when missing) Point.txt, Me.txt, K.txt, DForce.txt,\n"
+    "Nodal_Displacement.txt, MForInGlobalCS.txt, MForInElemCS.txt, Nodal_Reaction.txt and\n"
+    "MDisInGlobalCS.txt. Every file is replaced only once it has been written completely.\n"
+    "\n"
+    "  -C, --directory DIR   the folder of the files written\n"
+    "  --json OUT.json       also write the results as one JSON document for other programs\n"
+    "  --solver auto         dense elimination up to 1500 unknowns, sparse Cholesky above\n"
+    "  --solver dense        always the dense elimination with complete pivoting\n"
+    "  --solver sparse       always the sparse Cholesky factorisation\n"
+    "  --dump-matrices       write K.txt also above 3000 unknowns (n x n numbers of text)\n"
+    "  -h, --help            show this help\n"
+    "\n"
+    "Warnings go to standard error. Exit status: 0 success, 1 an error in the model or its\n"
+    "files (the message on standard error), 2 a usage error.\n";
 
 // The output folder: made when it does not exist yet (with its parents), so
 // that a new folder can be named directly. Returns the exit status of a
@@ -60,6 +78,7 @@ int RunSolveCommand(const std::vector<std::string>& args)
     const char* const usage = kSolveUsage;
     std::string file;
     std::string folder;
+    std::string json;
     SolverChoice solver = SolverChoice::Auto;
     bool dumpMatrices = false;
     for (std::size_t i = 0; i < args.size(); ++i) {
@@ -70,6 +89,12 @@ int RunSolveCommand(const std::vector<std::string>& args)
                 return 2;
             }
             folder = args[++i];
+        } else if (a == "--json") {
+            if (i + 1 >= args.size() || args[i + 1].empty()) {
+                std::fprintf(stderr, "vela-cli solve: --json needs a file name\n%s", usage);
+                return 2;
+            }
+            json = args[++i];
         } else if (a == "--solver") {
             const std::string value = i + 1 < args.size() ? args[i + 1] : "";
             if (value == "auto")
@@ -106,13 +131,17 @@ int RunSolveCommand(const std::vector<std::string>& args)
         if (const int status = PrepareFolder(folder); status != 0)
             return status;
 
-    StderrWarnings warnings;
+    KeptWarnings warnings;
     const ModelSetup setup(warnings);
     std::unique_ptr<StructureModel> model;
     try {
         model = setup.LoadModel(file, ModelOptions{folder, solver, dumpMatrices});
         model->Solve();
         PostProcess(*model);
+        if (!json.empty()) {
+            const ModelResults results(*model);
+            WriteTextFile(json, ResultsJson(results, warnings.m_Texts), "Cannot write the JSON file \"" + json + "\".");
+        }
     } catch (const FatalError& fatal) {
         std::fprintf(stderr, "%s\n", fatal.Message());
         return fatal.Status() != 0 ? fatal.Status() : 1;

@@ -397,3 +397,8 @@ double BeamElement::ShearAt(double xi) const
 {
     return ShearAt(xi, ComputeAxisResults());
 }
+
+double BeamElement::AxialForce() const
+{
+    return AxialForce(ComputeAxisResults());
+}

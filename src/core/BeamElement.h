@@ -27,6 +27,10 @@ public:
     Matrix DisplacementAt(double xi) const;
     double MomentAt(double xi) const;
     double ShearAt(double xi) const;
+    // The axial force, tension positive: N2 of the element-axis end forces
+    // (which is -N1, the loads being perpendicular to the member), the same
+    // at every point of it.
+    double AxialForce() const;
 
     Matrix GetKInGlobalCS() const { return m_KInGlobalCS; }
     Matrix GetDisInGlobalCS() const { return m_DisInGlobalCS; }
@@ -46,6 +50,7 @@ public:
     void DisplacementAt(double xi, const AxisResults& axis, double out[2]) const;
     double MomentAt(double xi, const AxisResults& axis) const;
     double ShearAt(double xi, const AxisResults& axis) const;
+    static double AxialForce(const AxisResults& axis) { return axis.f[3]; }
 
     // The plain versions of the in-place computations above, written as the
     // matrix products they stand for. Tests hold the fast versions to them,

@@ -34,9 +34,9 @@ bool AllFinite(const Matrix& m)
 StructureModel::StructureModel()
     : m_NumInertiaLevels(0), m_DOFPerNode(3), m_NPOIN(0), m_NodesPerElem(2), m_NELEM(0), m_NEP(0), m_NRN(0), m_NFOR(0),
       m_NDIS(0), m_NSPR(0), m_NTSPR(0), m_NPRESC(0), m_XMin(0), m_XMax(0), m_YMin(0), m_YMax(0), m_VisualScaleofDisp(1),
-      m_VisualScaleofMoment(1), m_VisualScaleofShear(1), m_VisualScaleofForce(1), m_VisualScaleofPress(1),
-      m_AverageElemLength(0), m_Warnings(nullptr), m_Solver(SolverChoice::Auto), m_SparseSolver(nullptr),
-      m_DumpMatrices(false), m_SparseSystem(false)
+      m_VisualScaleofMoment(1), m_VisualScaleofShear(1), m_VisualScaleofAxial(1), m_VisualScaleofForce(1),
+      m_VisualScaleofPress(1), m_AverageElemLength(0), m_Warnings(nullptr), m_Solver(SolverChoice::Auto),
+      m_SparseSolver(nullptr), m_DumpMatrices(false), m_SparseSystem(false)
 {
 }
 
@@ -907,4 +907,16 @@ void StructureModel::ComputeShearScale()
     const double q = LargestEndOrMidpointValue(
         *this, 1, [](const BeamElement& e, const BeamElement::AxisResults& axis) { return e.ShearAt(0.5, axis); });
     m_VisualScaleofShear = ResultScale(*this, q, "梁系剪力太小|Nmax|<1e-10!");
+}
+
+void StructureModel::ComputeAxialScale()
+{
+    // N is constant along a member (its loads are perpendicular to it), so
+    // the end values are all there is.
+    double q = 0.0;
+    q = LargestOverElements(*this, q, [](const BeamElement& element, double best) {
+        const BeamElement::AxisResults axis = element.ComputeAxisResults();
+        return std::max({best, std::fabs(axis.f[0]), std::fabs(axis.f[3])});
+    });
+    m_VisualScaleofAxial = std::fabs(q) < kTiny ? 1.0 : ScaleFor(q, m_XMax - m_XMin, m_YMax - m_YMin);
 }

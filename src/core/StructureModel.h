@@ -64,6 +64,10 @@ public:
     void ComputeDispScale();
     void ComputeMomentScale();
     void ComputeShearScale();
+    // The axial-force diagram's scale, by the rule of the other result
+    // scales but without a warning: a frame whose members carry no axial
+    // force (any beam under transverse loads) is normal, not a problem.
+    void ComputeAxialScale();
 
     // Reports a soft problem through m_Warnings (dropped when there is none).
     void Warn(const std::string& text) const;
@@ -103,6 +107,7 @@ public:
     double m_VisualScaleofDisp;
     double m_VisualScaleofMoment;
     double m_VisualScaleofShear;
+    double m_VisualScaleofAxial;
     double m_VisualScaleofForce;
     double m_VisualScaleofPress;
     double m_AverageElemLength;

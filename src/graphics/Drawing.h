@@ -11,6 +11,9 @@ inline constexpr COLORREF kNodeNumberColor = 0x0000D7FF;
 inline constexpr COLORREF kElementNumberColor = 0x00FF00FF;
 inline constexpr COLORREF kLoadColor = 0x000100FF; // loads and every result diagram
 inline constexpr COLORREF kRubberBandColor = 0x00FFFFFF;
+inline constexpr COLORREF kReactionColor = MakeColorRef(0, 210, 210);
+// The member or node under the pointer: a halo around it.
+inline constexpr COLORREF kHighlightColor = MakeColorRef(255, 140, 0);
 
 inline constexpr const char* kLabelFace = "Times New Roman";
 

@@ -25,15 +25,25 @@ LayerFlags AllLayers(bool solved)
     flags.m_ShowDeformed = solved;
     flags.m_ShowMoment = solved;
     flags.m_ShowShear = solved;
+    flags.m_ShowAxial = solved;
+    flags.m_ShowReactions = solved;
+    flags.m_ShowValues = solved;
     return flags;
 }
 
 void DrawLayers(Canvas& canvas, const ViewTransform& view, const StructureModel& model, const LayerFlags& flags)
 {
+    DrawLayers(canvas, view, model, flags, ResultOverlay{});
+}
+
+void DrawLayers(Canvas& canvas, const ViewTransform& view, const StructureModel& model, const LayerFlags& flags,
+                const ResultOverlay& overlay)
+{
     if (flags.m_ShowNodeNumbers)
         DrawNodeNumbers(canvas, view, model);
     if (flags.m_ShowElementNumbers)
         DrawElementNumbers(canvas, view, model);
+    DrawHighlight(canvas, view, model, overlay.highlightElement, overlay.highlightNode);
     if (flags.m_ShowStructure)
         DrawStructure(canvas, view, model);
     if (flags.m_ShowDeformed)
@@ -42,6 +52,8 @@ void DrawLayers(Canvas& canvas, const ViewTransform& view, const StructureModel&
         DrawMomentDiagram(canvas, view, model);
     if (flags.m_ShowShear)
         DrawShearDiagram(canvas, view, model);
+    if (flags.m_ShowAxial)
+        DrawAxialDiagram(canvas, view, model);
     if (flags.m_ShowDistributedLoads)
         DrawDistributedLoads(canvas, view, model);
     if (flags.m_ShowForces)
@@ -54,4 +66,14 @@ void DrawLayers(Canvas& canvas, const ViewTransform& view, const StructureModel&
         DrawPrescribedDisplacements(canvas, view, model);
     if (flags.m_ShowSupports)
         DrawRestrictedNodes(canvas, view, model);
+
+    // The values last, so that nothing covers them; the reactions' values
+    // are placed before the diagram's.
+    std::vector<ValueLabel> reactionValues;
+    if (flags.m_ShowReactions) {
+        DrawReactions(canvas, view, overlay.reactions);
+        reactionValues = ReactionLabels(view, overlay.reactions);
+    }
+    static const std::vector<ValueLabel> none;
+    DrawPlacedLabels(canvas, PlaceLabels(view, reactionValues, flags.m_ShowValues ? overlay.values : none));
 }

@@ -112,6 +112,14 @@ void DrawShear(Canvas& canvas, const ViewTransform& view, const BeamElement& ele
                   [&](double xi) { return element.ShearAt(xi, axis); });
 }
 
+void DrawAxial(Canvas& canvas, const ViewTransform& view, const BeamElement& element, double scale)
+{
+    if (!CanDraw(view) || !HasLength(element.m_Node1, element.m_Node2))
+        return;
+    const double N = BeamElement::AxialForce(element.ComputeAxisResults());
+    DrawOrdinates(canvas, view, element.m_Node1, element.m_Node2, scale, [N](double) { return N; });
+}
+
 void DrawDeformedShape(Canvas& canvas, const ViewTransform& view, const StructureModel& model)
 {
     ForEachElement(view, model,
@@ -128,4 +136,10 @@ void DrawShearDiagram(Canvas& canvas, const ViewTransform& view, const Structure
 {
     ForEachElement(view, model,
                    [&](const BeamElement& element) { DrawShear(canvas, view, element, model.m_VisualScaleofShear); });
+}
+
+void DrawAxialDiagram(Canvas& canvas, const ViewTransform& view, const StructureModel& model)
+{
+    ForEachElement(view, model,
+                   [&](const BeamElement& element) { DrawAxial(canvas, view, element, model.m_VisualScaleofAxial); });
 }

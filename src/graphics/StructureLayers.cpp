@@ -95,6 +95,37 @@ void DrawStructure(Canvas& canvas, const ViewTransform& view, const StructureMod
         DrawLine(canvas, view, model.m_Elements[e], 3 + 3 * InertiaClass(model, e));
 }
 
+void DrawHighlight(Canvas& canvas, const ViewTransform& view, const StructureModel& model, int element, int node)
+{
+    if (!CanDraw(view))
+        return;
+    if (element >= 0 && static_cast<std::size_t>(element) < Walk(model.m_NELEM, model.m_Elements)) {
+        const std::size_t e = static_cast<std::size_t>(element);
+        const BeamElement& beam = model.m_Elements[e];
+        if (Finite(beam.m_Node1.x, beam.m_Node1.y) && Finite(beam.m_Node2.x, beam.m_Node2.y)) {
+            PenScope pen(canvas, PenDesc{3 + 3 * InertiaClass(model, e) + 6, kHighlightColor});
+            DrawWorldSegment(canvas, view, beam.m_Node1.x, beam.m_Node1.y, beam.m_Node2.x, beam.m_Node2.y);
+        }
+    }
+    if (node >= 0 && static_cast<std::size_t>(node) < Walk(model.m_NPOIN, model.m_Nodes)) {
+        const Node& n = model.m_Nodes[static_cast<std::size_t>(node)];
+        if (Finite(n.x, n.y)) {
+            // A square ring a few pixels around the node, whatever the zoom.
+            constexpr int kHalf = 7;
+            int pixel[2];
+            ToScreen(view, n.x, n.y, pixel);
+            if (std::abs(pixel[0]) > (1 << 28) || std::abs(pixel[1]) > (1 << 28))
+                return;
+            PenScope pen(canvas, PenDesc{3, kHighlightColor});
+            canvas.MoveTo(pixel[0] - kHalf, pixel[1] - kHalf);
+            canvas.LineTo(pixel[0] + kHalf, pixel[1] - kHalf);
+            canvas.LineTo(pixel[0] + kHalf, pixel[1] + kHalf);
+            canvas.LineTo(pixel[0] - kHalf, pixel[1] + kHalf);
+            canvas.LineTo(pixel[0] - kHalf, pixel[1] - kHalf);
+        }
+    }
+}
+
 // --- numbers -------------------------------------------------------------
 
 void DrawNodeNumbers(Canvas& canvas, const ViewTransform& view, const StructureModel& model)

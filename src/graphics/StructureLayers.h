@@ -19,6 +19,10 @@ void DrawRestrictedNodes(Canvas& canvas, const ViewTransform& view, const Struct
 void DrawForces(Canvas& canvas, const ViewTransform& view, const StructureModel& model);
 void DrawDistributedLoads(Canvas& canvas, const ViewTransform& view, const StructureModel& model);
 
+// A halo around the element and the node under the pointer (either may be
+// -1, none): drawn before the structure, whose line then lies inside it.
+void DrawHighlight(Canvas& canvas, const ViewTransform& view, const StructureModel& model, int element, int node);
+
 // One record each. A concentrated load's arrow is forceScale world units
 // long per unit of force, a distributed load's outline pressScale per unit
 // of intensity.

@@ -4,15 +4,18 @@
 #include "app/Menu.h"
 #include "qt/QtCanvas.h"
 #include "qt/QtPlatform.h"
+#include "qt/ResultsPanel.h"
 
 #include <QAction>
 #include <QFileInfo>
 #include <QIcon>
 #include <QKeyEvent>
+#include <QLabel>
 #include <QMenu>
 #include <QMenuBar>
 #include <QMouseEvent>
 #include <QPainter>
+#include <QStatusBar>
 #include <QWheelEvent>
 
 // The icon lives in this static library; it must be registered by hand.
@@ -96,8 +99,14 @@ void DrawingArea::wheelEvent(QWheelEvent* event)
     event->accept();
 }
 
+void DrawingArea::leaveEvent(QEvent* event)
+{
+    QWidget::leaveEvent(event);
+    m_State.OnMouseLeave();
+}
+
 MainWindow::MainWindow(const QString& buildDate, std::unique_ptr<ViewerLauncher> launcher, QWidget* parent)
-    : QMainWindow(parent), m_Area(nullptr)
+    : QMainWindow(parent), m_Area(nullptr), m_Results(nullptr), m_StatusLabel(nullptr)
 {
     InitResources();
     m_Platform = std::make_unique<QtPlatform>(this, nullptr, std::move(launcher));
@@ -105,6 +114,17 @@ MainWindow::MainWindow(const QString& buildDate, std::unique_ptr<ViewerLauncher>
     m_Area = new DrawingArea(*m_State, this);
     m_Platform->SetDrawingArea(m_Area);
     setCentralWidget(m_Area);
+
+    // The read-out of what is under the pointer.
+    m_StatusLabel = new QLabel(this);
+    m_StatusLabel->setTextInteractionFlags(Qt::TextSelectableByMouse);
+    statusBar()->addWidget(m_StatusLabel, 1);
+    m_Platform->SetStatusLabel(m_StatusLabel);
+
+    m_Results = new ResultsPanel(*m_State, this);
+    addDockWidget(Qt::BottomDockWidgetArea, m_Results);
+    m_Results->hide();
+    m_Platform->SetResultsPanel(m_Results);
     BuildMenu();
     UpdateActions();
     setWindowIcon(QIcon(QStringLiteral(":/vela/vela.svg")));
@@ -136,18 +156,18 @@ void MainWindow::UpdateActions()
     // Solving needs a structure; the window without a file has none.
     if (QAction* solve = m_Actions.value(MenuId::Solve))
         solve->setEnabled(m_State->m_Loaded);
+    // The check marks follow the state (a failed solve clears Reactions).
+    for (auto it = m_Actions.cbegin(); it != m_Actions.cend(); ++it)
+        if (it.value()->isCheckable())
+            it.value()->setChecked(m_State->IsChecked(it.key()));
 }
 
 void MainWindow::RunCommand(int id)
 {
     // A checkable item has toggled itself already; the command sets every
     // check mark it owns, so put this one back to what the state says first.
-    if (QAction* action = m_Actions.value(id); action && action->isCheckable()) {
-        const bool checked = id == MenuId::NodeNumbers      ? m_State->m_ShowNodeNumbers
-                             : id == MenuId::ElementNumbers ? m_State->m_ShowElementNumbers
-                                                            : id == m_State->m_CheckedBackgroundId;
-        action->setChecked(checked);
-    }
+    if (QAction* action = m_Actions.value(id); action && action->isCheckable())
+        action->setChecked(m_State->IsChecked(id));
     m_State->OnCommand(id);
     UpdateActions();
 }

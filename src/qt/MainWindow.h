@@ -11,7 +11,9 @@
 
 class AppState;
 class QAction;
+class QLabel;
 class QtPlatform;
+class ResultsPanel;
 
 // The area under the menu bar where the structure is drawn. Its size is the
 // client size the view is fitted to; its events drive the gestures.
@@ -30,6 +32,7 @@ protected:
     void mousePressEvent(QMouseEvent* event) override;
     void mouseMoveEvent(QMouseEvent* event) override;
     void wheelEvent(QWheelEvent* event) override;
+    void leaveEvent(QEvent* event) override;
 
 private:
     AppState& m_State;
@@ -53,6 +56,8 @@ public:
     QtPlatform& Platform() { return *m_Platform; }
     DrawingArea* Area() { return m_Area; }
     QAction* Action(int id) const { return m_Actions.value(id); }
+    ResultsPanel* Results() { return m_Results; }
+    QLabel* StatusLabel() { return m_StatusLabel; }
 
 protected:
     void keyPressEvent(QKeyEvent* event) override;
@@ -62,6 +67,8 @@ private:
     void UpdateActions();
 
     DrawingArea* m_Area;
+    ResultsPanel* m_Results;
+    QLabel* m_StatusLabel;
     std::unique_ptr<QtPlatform> m_Platform;
     std::unique_ptr<AppState> m_State;
     QHash<int, QAction*> m_Actions;

@@ -22,6 +22,7 @@ void RegisterFaceSubstitutes()
     // covers systems whose fontconfig rules do not.
     static const bool done = [] {
         QFont::insertSubstitution(QStringLiteral("Times New Roman"), QStringLiteral("Liberation Serif"));
+        QFont::insertSubstitution(QStringLiteral("Arial"), QStringLiteral("Liberation Sans"));
         return true;
     }();
     (void)done;

@@ -1,11 +1,14 @@
 #include "qt/QtPlatform.h"
 
+#include "qt/ResultsPanel.h"
+
 #include <QAction>
 #include <QDesktopServices>
 #include <QDir>
 #include <QFile>
 #include <QFileDialog>
 #include <QFileInfo>
+#include <QLabel>
 #include <QMessageBox>
 #include <QProcess>
 #include <QUrl>
@@ -159,4 +162,54 @@ bool QtPlatform::CreateNewFile(const std::string& path)
 bool QtPlatform::RemoveFile(const std::string& path)
 {
     return QFile::remove(FromPath(path));
+}
+
+void QtPlatform::SetStatusText(const std::string& text)
+{
+    if (m_StatusLabel)
+        m_StatusLabel->setText(QString::fromStdString(text));
+}
+
+void QtPlatform::ShowResultsPanel(bool visible)
+{
+    if (m_ResultsPanel)
+        m_ResultsPanel->setVisible(visible);
+}
+
+void QtPlatform::ResultsChanged()
+{
+    if (m_ResultsPanel)
+        m_ResultsPanel->ResultsChanged();
+}
+
+void QtPlatform::SelectResultRow(RowKind kind, int number)
+{
+    if (m_ResultsPanel)
+        m_ResultsPanel->SelectRow(kind, number);
+}
+
+std::optional<std::string> QtPlatform::ChooseFileToSave(const std::string& title, const std::string& filter,
+                                                        const std::string& suggestedPath)
+{
+    const QString qTitle = QString::fromStdString(title);
+    const QString qFilter = QString::fromStdString(filter);
+    const QString qSuggested = FromPath(suggestedPath);
+    QString chosen;
+    if (m_SaveChooser) {
+        chosen = m_SaveChooser(qTitle, qFilter, qSuggested);
+    } else {
+        QFileDialog dialog(m_Window, qTitle);
+        dialog.setFileMode(QFileDialog::AnyFile);
+        dialog.setAcceptMode(QFileDialog::AcceptSave);
+        dialog.setOption(QFileDialog::DontUseNativeDialog);
+        dialog.setNameFilter(qFilter);
+        dialog.setDefaultSuffix(QStringLiteral("csv"));
+        if (!qSuggested.isEmpty())
+            dialog.selectFile(qSuggested);
+        if (dialog.exec() == QDialog::Accepted && !dialog.selectedFiles().isEmpty())
+            chosen = dialog.selectedFiles().constFirst();
+    }
+    if (chosen.isEmpty())
+        return std::nullopt;
+    return ToPath(QFileInfo(chosen).absoluteFilePath());
 }

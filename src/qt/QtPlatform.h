@@ -10,8 +10,10 @@
 #include <memory>
 
 class QAction;
+class QLabel;
 class QUrl;
 class QWidget;
+class ResultsPanel;
 
 // How a file reaches the text viewer. Behind an interface so that tests
 // record the call instead of starting a program.
@@ -31,16 +33,22 @@ class QtPlatform : public Platform {
 public:
     using MessageHandler = std::function<void(const QString& caption, const QString& text)>;
     using FileChooser = std::function<QString(const QString& title, const QString& filter, const QString& lastPath)>;
+    using SaveChooser =
+        std::function<QString(const QString& title, const QString& filter, const QString& suggestedPath)>;
 
     QtPlatform(QWidget* window, QWidget* drawingArea, std::unique_ptr<ViewerLauncher> launcher = nullptr);
     ~QtPlatform() override;
 
     void SetDrawingArea(QWidget* drawingArea) { m_DrawingArea = drawingArea; }
+    // Where the read-out goes, and the results panel.
+    void SetStatusLabel(QLabel* label) { m_StatusLabel = label; }
+    void SetResultsPanel(ResultsPanel* panel) { m_ResultsPanel = panel; }
     // The menu items whose check marks the application sets.
     void RegisterAction(int id, QAction* action);
     // Replace the modal dialogs (tests; an empty chooser result = cancelled).
     void SetMessageHandler(MessageHandler handler) { m_MessageHandler = std::move(handler); }
     void SetFileChooser(FileChooser chooser) { m_FileChooser = std::move(chooser); }
+    void SetSaveChooser(SaveChooser chooser) { m_SaveChooser = std::move(chooser); }
     void SetLauncher(std::unique_ptr<ViewerLauncher> launcher);
 
     void ShowMessage(const std::string& caption, const std::string& text) override;
@@ -55,6 +63,12 @@ public:
     bool FileExists(const std::string& path) override;
     bool CreateNewFile(const std::string& path) override;
     bool RemoveFile(const std::string& path) override;
+    void SetStatusText(const std::string& text) override;
+    void ShowResultsPanel(bool visible) override;
+    void ResultsChanged() override;
+    void SelectResultRow(RowKind kind, int number) override;
+    std::optional<std::string> ChooseFileToSave(const std::string& title, const std::string& filter,
+                                                const std::string& suggestedPath) override;
 
     // Paths travel through the application as the file system's bytes.
     static QString FromPath(const std::string& path);
@@ -65,6 +79,9 @@ private:
     QWidget* m_DrawingArea;
     std::unique_ptr<ViewerLauncher> m_Launcher;
     QHash<int, QAction*> m_Actions;
+    QLabel* m_StatusLabel = nullptr;
+    ResultsPanel* m_ResultsPanel = nullptr;
     MessageHandler m_MessageHandler;
     FileChooser m_FileChooser;
+    SaveChooser m_SaveChooser;
 };

@@ -7,6 +7,7 @@
 #include <string>
 
 class Canvas;
+class ModelResults;
 class StructureModel;
 
 // Pictures of a model, drawn off screen the way the window draws them and
@@ -38,6 +39,7 @@ inline constexpr int kMaxPictureSide = 8192;
 void RenderPicture(const PictureOptions& options, const std::string& path, const std::function<void(Canvas&)>& draw);
 
 // Draws the chosen layers of a loaded model, through a view fitted to the
-// picture's size, into path.
+// picture's size, into path; with the model's results (when solved), the
+// values and reactions too.
 void RenderModelPicture(const StructureModel& model, const LayerFlags& layers, const PictureOptions& options,
-                        const std::string& path);
+                        const std::string& path, const ModelResults* results = nullptr);

@@ -8,6 +8,15 @@
 std::vector<NodalReaction> ComputeNodalReactions(const StructureModel& model)
 {
     const int supports = model.m_NRN > 0 ? model.m_NRN : 0;
+    std::vector<int> nodes(static_cast<std::size_t>(supports));
+    for (int k = 0; k < supports; ++k)
+        nodes[static_cast<std::size_t>(k)] = model.m_RestrictedNodes[static_cast<std::size_t>(k)].NodeNo;
+    return ComputeReactionsAt(model, nodes);
+}
+
+std::vector<NodalReaction> ComputeReactionsAt(const StructureModel& model, const std::vector<int>& nodes)
+{
+    const int supports = static_cast<int>(nodes.size());
 
     // One running sum per distinct supported node number, so that the work
     // stays linear in the number of elements, loads and supports. Every sum
@@ -18,7 +27,7 @@ std::vector<NodalReaction> ComputeNodalReactions(const StructureModel& model)
     std::vector<NodalReaction> sums;
     std::vector<std::size_t> slotOfEntry(static_cast<std::size_t>(supports));
     for (int k = 0; k < supports; ++k) {
-        const int node = model.m_RestrictedNodes[static_cast<std::size_t>(k)].NodeNo;
+        const int node = nodes[static_cast<std::size_t>(k)];
         const auto [it, inserted] = slotOf.try_emplace(node, sums.size());
         if (inserted)
             sums.push_back(NodalReaction{node, 0.0, 0.0, 0.0});

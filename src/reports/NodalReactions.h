@@ -19,3 +19,8 @@ struct NodalReaction {
 // compared with each other, so a number that matches nothing gets zeros.
 // Needs every element's end forces to be up to date.
 std::vector<NodalReaction> ComputeNodalReactions(const StructureModel& model);
+
+// The same sums for any list of node numbers, one entry each in list order:
+// what holds a prescribed node where it is, or a support's reaction
+// computed exactly as for "Nodal_Reaction.txt".
+std::vector<NodalReaction> ComputeReactionsAt(const StructureModel& model, const std::vector<int>& nodes);

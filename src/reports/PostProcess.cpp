@@ -23,4 +23,5 @@ void PostProcess(StructureModel& model)
     model.ComputeShearScale();
     model.ComputeDispScale();
     model.ComputeMomentScale();
+    model.ComputeAxialScale();
 }

@@ -26,7 +26,8 @@ bool SameFlags(const LayerFlags& a, const LayerFlags& b)
            a.m_ShowMoment == b.m_ShowMoment && a.m_ShowShear == b.m_ShowShear &&
            a.m_ShowDistributedLoads == b.m_ShowDistributedLoads && a.m_ShowForces == b.m_ShowForces &&
            a.m_ShowSprings == b.m_ShowSprings && a.m_ShowTorsionalSprings == b.m_ShowTorsionalSprings &&
-           a.m_ShowPrescribed == b.m_ShowPrescribed && a.m_ShowSupports == b.m_ShowSupports;
+           a.m_ShowPrescribed == b.m_ShowPrescribed && a.m_ShowSupports == b.m_ShowSupports &&
+           a.m_ShowAxial == b.m_ShowAxial && a.m_ShowReactions == b.m_ShowReactions;
 }
 
 bool NoLoadsOrSupports(const AppState& s)
@@ -379,7 +380,7 @@ TEST(MenuDescription, PopupsItemsAndIdsInOrder)
             items.emplace_back(item.caption, item.id);
             if (item.initiallyChecked) {
                 ++checked;
-                EXPECT_EQ(item.id, 40006);
+                EXPECT_TRUE(item.id == 40006 || item.id == 40025) << item.id;
             }
         }
     }
@@ -387,13 +388,18 @@ TEST(MenuDescription, PopupsItemsAndIdsInOrder)
     const std::vector<std::pair<std::string, int>> expected = {{"&Open", 40001},
                                                                {"&Edit Current File", 40020},
                                                                {"S&tart From Example File", 40019},
+                                                               {"E&xport Results…", 40027},
                                                                {"&Solve", 40017},
                                                                {"&Origin Structure", 40005},
                                                                {"&Deformed", 40002},
                                                                {"&Bending Moment", 40003},
                                                                {"&Shearing Force", 40004},
+                                                               {"&Axial Force", 40023},
+                                                               {"&Reactions", 40024},
                                                                {"&Node Numbers", 40009},
                                                                {"&Element Numbers", 40010},
+                                                               {"&Values", 40025},
+                                                               {"Res&ults", 40026},
                                                                {"&Black Background", 40006},
                                                                {"&White Background", 40007},
                                                                {"&Nodal Displacement", 40011},
@@ -402,7 +408,8 @@ TEST(MenuDescription, PopupsItemsAndIdsInOrder)
                                                                {"MForIn&ElemCS", 40012},
                                                                {"MForIn&GlobalCS", 40013}};
     EXPECT_EQ(items, expected);
-    EXPECT_EQ(checked, 1);
+    // Black Background and Values.
+    EXPECT_EQ(checked, 2);
 }
 
 } // namespace

@@ -75,6 +75,16 @@ public:
         m_Removed.push_back(path);
         return std::filesystem::remove(path);
     }
+    void SetStatusText(const std::string& text) override { m_StatusTexts.push_back(text); }
+    void ShowResultsPanel(bool visible) override { m_PanelShown.push_back(visible); }
+    void ResultsChanged() override { ++m_ResultsChanged; }
+    void SelectResultRow(RowKind kind, int number) override { m_Selections.push_back({kind, number}); }
+    std::optional<std::string> ChooseFileToSave(const std::string& title, const std::string& filter,
+                                                const std::string& suggestedPath) override
+    {
+        m_SaveDialogs.push_back({title, filter, suggestedPath});
+        return m_SaveChoice;
+    }
 
     // The next choices of the Open dialog (nullopt: cancelled).
     std::deque<std::optional<std::string>> m_Choices;
@@ -91,6 +101,13 @@ public:
     std::string m_Title;
     std::vector<std::string> m_Created;
     std::vector<std::string> m_Removed;
+    std::vector<std::string> m_StatusTexts;
+    std::vector<bool> m_PanelShown;
+    int m_ResultsChanged = 0;
+    std::vector<std::pair<RowKind, int>> m_Selections;
+    std::vector<Dialog> m_SaveDialogs;
+    // What the Save dialog answers (nullopt: cancelled).
+    std::optional<std::string> m_SaveChoice;
 
     void Forget()
     {
@@ -98,6 +115,8 @@ public:
         m_Viewed.clear();
         m_Repaints.clear();
         m_CheckCalls.clear();
+        m_StatusTexts.clear();
+        m_Selections.clear();
     }
 };
 

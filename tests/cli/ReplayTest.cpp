@@ -11,6 +11,11 @@
 #include "graphics/RecordingCanvas.h"
 #include "graphics/ViewTransform.h"
 #include "input/Load.h"
+#include "inspect/ModelResults.h"
+#include "inspect/ReadOut.h"
+#include "inspect/ResultTables.h"
+#include "inspect/ResultsJson.h"
+#include "inspect/Scene.h"
 #include "reports/PostProcess.h"
 #include "support/TestSupport.h"
 
@@ -46,6 +51,31 @@ std::ostream& operator<<(std::ostream& out, Reached reached)
     return out << kReachedNames[static_cast<int>(reached)];
 }
 
+// Everything the desktop reads off a model: the picture with values,
+// reactions and a halo, the read-out over a grid of pixels, the tables as
+// text, the JSON document.
+void ReadResults(const StructureModel& model, const ViewTransform& view, bool solved)
+{
+    std::unique_ptr<ModelResults> results;
+    if (solved)
+        results = std::make_unique<ModelResults>(model);
+    RecordingCanvas canvas;
+    DrawScene(canvas, view, model, AllLayers(solved), results.get(), 0, 0);
+    EXPECT_TRUE(canvas.StateIsInitial());
+    for (int x = 0; x <= 800; x += 40)
+        for (int y = 0; y <= 600; y += 40)
+            ReadOutAt(model, results.get(), view, x, y);
+    if (!results)
+        return;
+    for (const ResultTable& table : BuildResultTables(*results)) {
+        std::vector<int> columns(static_cast<std::size_t>(table.ColumnCount()));
+        for (std::size_t i = 0; i < columns.size(); ++i)
+            columns[i] = static_cast<int>(i);
+        TableText(table, SortedRows(table, table.ColumnCount() - 1, false), columns, ',');
+    }
+    EXPECT_EQ(ResultsJson(*results, {}).find("inf"), std::string::npos);
+}
+
 // Loads, solves, post-processes and draws; only a FatalError of status 1
 // may stop it. Returns how far it got.
 Reached Replay(const fs::path& file, SolverChoice solver)
@@ -71,6 +101,7 @@ Reached Replay(const fs::path& file, SolverChoice solver)
         view.SetUp(800, 600, model.m_XMin, model.m_XMax, model.m_YMin, model.m_YMax);
         DrawLayers(canvas, view, model, AllLayers(reached == Reached::Solved));
         EXPECT_TRUE(canvas.StateIsInitial()) << file;
+        ReadResults(model, view, reached == Reached::Solved);
     }
     return reached;
 }

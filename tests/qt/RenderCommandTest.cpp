@@ -104,6 +104,19 @@ TEST(RenderCommand, LayerNamesSwitchTheirLayers)
         EXPECT_EQ(request->layers.m_ShowShear, std::string(result) == "shear");
         EXPECT_FALSE(request->layers.m_ShowForces) << result;
     }
+
+    // The axial force and the reactions are results too; values write the
+    // numbers of whatever results are drawn.
+    const std::optional<RenderRequest> axial = Parse({"f.txt", "-o", "f.png", "--layers", "axial,values"});
+    ASSERT_TRUE(axial);
+    EXPECT_TRUE(axial->needsSolution);
+    EXPECT_TRUE(axial->layers.m_ShowAxial && axial->layers.m_ShowStructure && axial->layers.m_ShowValues);
+    EXPECT_FALSE(axial->layers.m_ShowReactions || axial->layers.m_ShowMoment);
+    const std::optional<RenderRequest> reactions = Parse({"f.txt", "-o", "f.png", "--layers", "supports,reactions"});
+    ASSERT_TRUE(reactions);
+    EXPECT_TRUE(reactions->needsSolution);
+    EXPECT_TRUE(reactions->layers.m_ShowReactions && reactions->layers.m_ShowSupports);
+    EXPECT_FALSE(reactions->layers.m_ShowValues);
 }
 
 TEST(RenderCommand, UsageErrorsEndWithStatus2AndSayWhatIsWrong)

@@ -152,6 +152,28 @@ TEST(RenderPortal, SolvesFirstForAResultAndDrawsItOverTheStructure)
               (std::set<std::string>{"portal.txt", "structure.png", "moment.png", "shear.png", "deformed.png"}));
 }
 
+TEST(RenderPortal, ValuesAndReactionsAreTextInAnSvg)
+{
+    const ScratchDir work;
+    const std::string input = work.Write("portal.txt", kPortal);
+    ASSERT_EQ(Render({input, "-o", work.File("moment.svg"), "--layers", "moment,values,reactions"}), 0);
+    const std::string svg = ReadFile(work.File("moment.svg"));
+    // The beam's largest moment, the right column's end moment and a
+    // reaction, as text a report can search.
+    for (const char* text : {">13.59</text>", ">-11.39</text>", ">Fy = 14.19</text>"})
+        EXPECT_NE(svg.find(text), std::string::npos) << text;
+
+    // Without values: the diagram, no numbers.
+    ASSERT_EQ(Render({input, "-o", work.File("plain.svg"), "--layers", "moment"}), 0);
+    EXPECT_EQ(ReadFile(work.File("plain.svg")).find(">13.59</text>"), std::string::npos);
+
+    // The axial-force diagram is drawn in the diagrams' colour.
+    ASSERT_EQ(Render({input, "-o", work.File("axial.png"), "--layers", "axial"}), 0);
+    const QImage axial = Load(work.File("axial.png"));
+    ExpectPortalStructure(axial);
+    EXPECT_GT(RedPixels(axial), 200);
+}
+
 TEST(RenderPortal, HonoursSizeAndBackground)
 {
     const ScratchDir work;

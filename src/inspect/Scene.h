@@ -1,0 +1,39 @@
+#pragma once
+
+#include "graphics/Layers.h"
+
+#include <vector>
+
+class Canvas;
+class ModelResults;
+class StructureModel;
+class ViewTransform;
+
+// What a picture of a solved model shows beyond the model itself: the
+// values on the diagram shown and the reactions, taken from the results.
+
+enum class Diagram { Deformed, Moment, Shear, Axial };
+
+// The values of one diagram on the members the view shows: each member's
+// end values and its largest value at the position the result files report
+// (one label for the constant axial force), beside the diagram's outline on
+// the side it is drawn, in the diagram's colour. The largest value of the
+// whole structure is never left out. A diagram that is all but zero
+// everywhere (its scale fell back to 1) gets no labels.
+std::vector<ValueLabel> DiagramValues(const ModelResults& results, const ViewTransform& view, Diagram diagram);
+
+// The reactions at every held node, with the components it is held in,
+// leaving out those that are all but zero.
+std::vector<ReactionSymbol> ReactionSymbols(const ModelResults& results);
+
+// The overlay for the layers switched on: values of every diagram shown
+// when values are, reactions when they are, and the halo of what is under
+// the pointer (-1: nothing). Without results (an unsolved model) only the
+// halo.
+ResultOverlay BuildOverlay(const ModelResults* results, const ViewTransform& view, const LayerFlags& flags,
+                           int highlightElement = -1, int highlightNode = -1);
+
+// DrawLayers with that overlay: how the window and the exported pictures
+// paint a model. results, when given, must be those of model.
+void DrawScene(Canvas& canvas, const ViewTransform& view, const StructureModel& model, const LayerFlags& flags,
+               const ModelResults* results, int highlightElement = -1, int highlightNode = -1);
