@@ -41,7 +41,7 @@ const char* const kSolveHelp =
     "  --solver auto         dense elimination up to 1500 unknowns, sparse Cholesky above\n"
     "  --solver dense        always the dense elimination with complete pivoting\n"
     "  --solver sparse       always the sparse Cholesky factorisation\n"
-    "  --dump-matrices       write K.txt also above 3000 unknowns (n x n numbers of text)\n"
+    "  --dump-matrices       write K.txt also above 1500 unknowns (n x n numbers of text)\n"
     "  -h, --help            show this help\n"
     "\n"
     "Warnings go to standard error. Exit status: 0 success, 1 an error in the model or its\n"

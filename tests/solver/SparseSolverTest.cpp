@@ -431,29 +431,30 @@ TEST(SparseSolver, ResidualOfTheSolutionIsAtTheRoundingLevelAndCatchesAWrongOne)
 
 TEST(SparseSolver, SkipsTheStiffnessDumpOfLargeSystemsUnlessAskedFor)
 {
-    // 1,000 nodes in one row of bays are 3,000 unknowns, the most that are
-    // dumped; 1,002 nodes are past the limit.
+    // 500 nodes in one row of bays are 1,500 unknowns, the most that are
+    // dumped (and solved densely); 502 nodes are past the limit.
     ScratchDir dir;
     const std::string stale = dir.Write("K.txt", "an earlier model's matrix\n");
     {
-        Loaded thousand(Frame(1, 499), SolverChoice::Auto, false, &dir);
-        EXPECT_EQ(thousand.model.m_NPOIN, 1000);
-        EXPECT_EQ(thousand.warnings.m_Texts.size(), 0u) << "1,000 nodes are still dumped";
+        Loaded fiveHundred(Frame(1, 249), SolverChoice::Auto, false, &dir);
+        EXPECT_EQ(fiveHundred.model.m_NPOIN, 500);
+        EXPECT_EQ(fiveHundred.warnings.m_Texts.size(), 0u) << "500 nodes are still dumped";
+        EXPECT_EQ(ReadFile(dir.File("K.txt")).substr(0, 31), "           1500           1500\n");
     }
     for (bool dump : {false, true}) {
-        Loaded run(Frame(1, 500), SolverChoice::Auto, dump, &dir);
+        Loaded run(Frame(1, 250), SolverChoice::Auto, dump, &dir);
         const std::vector<std::string>& warnings = run.warnings.m_Texts;
-        ASSERT_EQ(run.model.m_NPOIN, 1002);
-        const std::size_t n = 3006;
+        ASSERT_EQ(run.model.m_NPOIN, 502);
+        const std::size_t n = 1506;
         if (!dump) {
             ASSERT_EQ(warnings.size(), 1u);
-            EXPECT_NE(warnings[0].find("3006 x 3006"), std::string::npos) << warnings[0];
+            EXPECT_NE(warnings[0].find("1506 x 1506"), std::string::npos) << warnings[0];
             EXPECT_FALSE(FileExists(stale)) << "a K.txt of another model stays behind";
         } else {
             EXPECT_TRUE(warnings.empty());
             const std::string dumped = ReadFile(dir.File("K.txt"));
             EXPECT_EQ(dumped.size(), 31 + n * (15 * n + 1));
-            EXPECT_EQ(dumped.substr(0, 31), "           3006           3006\n");
+            EXPECT_EQ(dumped.substr(0, 31), "           1506           1506\n");
             // Row 0 is node 0's dx, fixed: the penalty on the diagonal.
             EXPECT_EQ(dumped.substr(31, 15), "         1e+020");
         }
