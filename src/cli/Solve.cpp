@@ -3,6 +3,7 @@
 
 #include "app/ModelSetup.h"
 #include "core/FatalError.h"
+#include "core/PlatformFiles.h"
 #include "core/StructureModel.h"
 #include "reports/PostProcess.h"
 
@@ -54,7 +55,7 @@ int RunSolveCommand(const std::vector<std::string>& args, const char* usage)
         return 2;
     }
     std::error_code error;
-    if (!folder.empty() && !std::filesystem::is_directory(folder, error)) {
+    if (!folder.empty() && !std::filesystem::is_directory(PathFromUtf8(folder), error)) {
         std::fprintf(stderr, "vela-cli solve: the output folder '%s' does not exist\n", folder.c_str());
         return 1;
     }

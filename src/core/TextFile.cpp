@@ -1,43 +1,21 @@
 #include "core/TextFile.h"
 
 #include "core/FatalError.h"
+#include "core/PlatformFiles.h"
 
-#include <cerrno>
-#include <cstdio>
-#include <cstdlib>
 #include <string>
 #include <system_error>
 #include <thread>
 #include <utility>
-#include <fcntl.h>
-#include <sys/stat.h>
-#include <unistd.h>
 
 namespace {
-
-bool WriteAll(int fd, std::string_view content)
-{
-    const char* p = content.data();
-    std::size_t left = content.size();
-    while (left > 0) {
-        const ssize_t written = ::write(fd, p, left);
-        if (written < 0) {
-            if (errno == EINTR)
-                continue;
-            return false;
-        }
-        p += written;
-        left -= static_cast<std::size_t>(written);
-    }
-    return true;
-}
 
 // Closes the file and renames it over the target; on failure removes it.
 bool PutInPlace(int fd, const std::string& temp, const std::string& path)
 {
-    const bool closed = ::close(fd) == 0;
-    if (!closed || std::rename(temp.c_str(), path.c_str()) != 0) {
-        ::unlink(temp.c_str());
+    const bool closed = CloseDescriptor(fd);
+    if (!closed || !RenameReplacing(temp, path)) {
+        RemoveFileUtf8(temp);
         return false;
     }
     return true;
@@ -116,6 +94,12 @@ std::string JoinPath(const std::string& folder, const std::string& name)
         return name;
     if (folder.back() == '/')
         return folder + name;
+#if defined(_WIN32)
+    // A folder ending in a backslash, or a bare drive such as "C:" (the
+    // current folder of that drive), takes the name as it is.
+    if (folder.back() == '\\' || folder.back() == ':')
+        return folder + name;
+#endif
     return folder + "/" + name;
 }
 
@@ -144,7 +128,7 @@ void WriteTextFileInParts(const std::string& path, const std::function<bool(std:
 
 TextFileWriter::TextFileWriter(const std::string& path, const std::string& errorMessage, DeferredCommits* deferred)
     : m_Path(path), m_Temp(path + ".XXXXXX"), m_Error(errorMessage), m_Deferred(deferred),
-      m_Fd(::mkstemp(m_Temp.data()))
+      m_Fd(CreateUniqueFile(m_Temp))
 {
     if (m_Fd < 0) {
         // A file committed before this one that failed is reported first.
@@ -156,23 +140,19 @@ TextFileWriter::TextFileWriter(const std::string& path, const std::string& error
     // while this one is written.
     if (deferred)
         deferred->StartPending();
-    // mkstemp creates the file 0600; a result file is an ordinary document.
-    const mode_t mask = ::umask(0);
-    ::umask(mask);
-    ::fchmod(m_Fd, 0666 & ~mask);
 }
 
 TextFileWriter::~TextFileWriter()
 {
     if (m_Fd >= 0) {
-        ::close(m_Fd);
-        ::unlink(m_Temp.c_str());
+        CloseDescriptor(m_Fd);
+        RemoveFileUtf8(m_Temp);
     }
 }
 
 void TextFileWriter::Write(std::string_view text)
 {
-    m_Failed = m_Failed || !WriteAll(m_Fd, text);
+    m_Failed = m_Failed || !WriteToDescriptor(m_Fd, text);
 }
 
 void TextFileWriter::Commit()
@@ -182,8 +162,8 @@ void TextFileWriter::Commit()
     DeferredCommits* deferred = m_Deferred;
     if (!deferred) {
         if (m_Failed) {
-            ::close(fd);
-            ::unlink(m_Temp.c_str());
+            CloseDescriptor(fd);
+            RemoveFileUtf8(m_Temp);
             throw FatalError(m_Error, 1);
         }
         if (!PutInPlace(fd, m_Temp, m_Path))
@@ -193,8 +173,8 @@ void TextFileWriter::Commit()
     // The file committed before this one goes first; if it failed, this one
     // must not take its place either.
     if (deferred->PendingFailed() || m_Failed) {
-        ::close(fd);
-        ::unlink(m_Temp.c_str());
+        CloseDescriptor(fd);
+        RemoveFileUtf8(m_Temp);
         throw FatalError(deferred->m_Failed ? deferred->m_Error : m_Error, 1);
     }
     deferred->m_Pending = new DeferredCommits::Pending(fd, m_Temp, m_Path, m_Error);

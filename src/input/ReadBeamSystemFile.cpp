@@ -1,6 +1,7 @@
 #include "input/ReadBeamSystemFile.h"
 #include "core/FatalError.h"
 #include "core/NumberFormat.h"
+#include "core/PlatformFiles.h"
 #include "core/StructureModel.h"
 #include "core/TextFile.h"
 
@@ -550,7 +551,7 @@ void Reader::Run()
 
 std::string ReadWholeFile(const char* fileName)
 {
-    std::FILE* file = std::fopen(fileName, "rb");
+    std::FILE* file = OpenFileUtf8(fileName, "rb");
     if (!file)
         throw FatalError(std::string(kReadError) + "\ncannot open " + fileName + ": " + std::strerror(errno), 1);
     std::string text;
