@@ -274,7 +274,7 @@ void CholmodSolver::Solve(const SparseMatrix& K, const double* f, double* d)
     m_Statistics.solveSeconds = SecondsSince(start);
 }
 
-bool SparseSolverAvailable()
+bool CholmodAvailable()
 {
     try {
         Cholmod();
@@ -282,9 +282,4 @@ bool SparseSolverAvailable()
     } catch (const FatalError&) {
         return false;
     }
-}
-
-std::unique_ptr<SparseSolver> MakeSparseSolver()
-{
-    return std::make_unique<CholmodSolver>();
 }
