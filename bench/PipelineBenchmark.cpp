@@ -5,7 +5,7 @@
 #include "core/StructureModel.h"
 #include "input/Load.h"
 #include "reports/PostProcess.h"
-#include "solver/CholmodSolver.h"
+#include "solver/SparseSolvers.h"
 
 #include <benchmark/benchmark.h>
 

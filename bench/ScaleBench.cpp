@@ -13,7 +13,7 @@
 #include "core/StructureModel.h"
 #include "input/ReadBeamSystemFile.h"
 #include "reports/PostProcess.h"
-#include "solver/CholmodSolver.h"
+#include "solver/SparseSolvers.h"
 
 #include <algorithm>
 #include <chrono>

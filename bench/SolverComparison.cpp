@@ -11,7 +11,7 @@
 #include "core/SparseMatrix.h"
 #include "core/StructureModel.h"
 #include "input/Load.h"
-#include "solver/CholmodSolver.h"
+#include "solver/SparseSolvers.h"
 
 #include <Eigen/OrderingMethods>
 #include <Eigen/SparseCholesky>

@@ -1,16 +1,22 @@
 #!/usr/bin/env bash
 # Checks, with nm on the built static libraries, that the layers are what the
-# README says: core <- input, reports, graphics, solver <- inspect <- app <- qt.
+# README says: core <- input, reports, graphics, solver <- inspect <- app <- qt, win32.
 #  1. No library defines a member function of a class that another folder
 #     declares (a class's operations live where the class is declared).
 #  2. No library needs a symbol that only a library above it or beside it
 #     defines (dependencies point one way).
 # Usage: scripts/check-layers.sh [BUILD_DIR]   (default: build)
+# For the Windows build:
+#   NM=x86_64-w64-mingw32-nm OBJDUMP=x86_64-w64-mingw32-objdump scripts/check-layers.sh build-windows
 set -euo pipefail
 cd "$(dirname "$0")/.."
 build=${1:-build}
+nm=${NM:-nm}
+# Windows objects mark an inline function by its own section (".text$NAME",
+# picked once at link time) rather than by a weak symbol: objdump lists them.
+objdump=${OBJDUMP:-}
 
-layers=(core input reports graphics solver inspect app qt)
+layers=(core input reports graphics solver inspect app qt win32)
 declare -A below=(
   [core]=""
   [input]="core"
@@ -20,10 +26,14 @@ declare -A below=(
   [inspect]="core reports graphics"
   [app]="core input reports graphics solver inspect"
   [qt]="core input reports graphics solver inspect app"
+  [win32]="core input reports graphics solver inspect app"
 )
 
 library() {
-  if [ "$1" = qt ]; then echo "$build/src/qt/libvela_qt.a"; else echo "$build/src/libvela_$1.a"; fi
+  case "$1" in
+  qt | win32) echo "$build/src/$1/libvela_$1.a" ;;
+  *) echo "$build/src/libvela_$1.a" ;;
+  esac
 }
 
 work=$(mktemp -d)
@@ -42,7 +52,7 @@ present=()
 for layer in "${layers[@]}"; do
   lib=$(library "$layer")
   if [ ! -f "$lib" ]; then
-    [ "$layer" = qt ] && continue # a build without Qt
+    [ "$layer" = qt ] || [ "$layer" = win32 ] && continue # the other platform's front end
     echo "missing $lib: build first (cmake --build $build)" >&2
     exit 2
   fi
@@ -50,10 +60,15 @@ for layer in "${layers[@]}"; do
   # Strong definitions only: an inline function (a header's, or one the
   # compiler writes, such as an implicit destructor) is emitted weakly
   # wherever it is used.
-  nm -C --defined-only "$lib" | awk 'NF >= 3 && $2 ~ /^[TDRB]$/ { $1 = ""; $2 = ""; sub(/^  /, ""); print }' |
+  "$nm" -C --defined-only "$lib" | awk 'NF >= 3 && $2 ~ /^[TDRB]$/ { $1 = ""; $2 = ""; sub(/^  /, ""); print }' |
     sort -u >"$work/defined.$layer"
-  nm -C --defined-only "$lib" | awk 'NF >= 3 { $1 = ""; $2 = ""; sub(/^  /, ""); print }' | sort -u >"$work/all.$layer"
-  nm -C -u "$lib" | awk '$1 == "U" { $1 = ""; sub(/^ /, ""); print }' | sort -u |
+  if [ -n "$objdump" ]; then
+    "$objdump" -t "$lib" | sed -nE 's/.* \.(text|data|rdata|bss)\$([^ ]+)$/\2/p' | c++filt | sort -u >"$work/inline.$layer"
+    comm -23 "$work/defined.$layer" "$work/inline.$layer" >"$work/strong.$layer"
+    mv "$work/strong.$layer" "$work/defined.$layer"
+  fi
+  "$nm" -C --defined-only "$lib" | awk 'NF >= 3 { $1 = ""; $2 = ""; sub(/^  /, ""); print }' | sort -u >"$work/all.$layer"
+  "$nm" -C -u "$lib" | awk '$1 == "U" { $1 = ""; sub(/^ /, ""); print }' | sort -u |
     comm -23 - "$work/all.$layer" >"$work/needed.$layer"
 done
 

@@ -3,7 +3,8 @@
 # undefined-behaviour sanitizers; warnings are errors in both), checks the
 # layering of the libraries and runs the whole test suite on both builds; in
 # between it checks the Debian package and fuzzes the reader and the batch
-# path for a minute each.
+# path for a minute each. Last, the Windows build: cross-built, tested under
+# Wine and compared with the Linux build (scripts/test-windows.sh).
 set -euo pipefail
 cd "$(dirname "$0")/.."
 scripts/deps.sh
@@ -29,3 +30,8 @@ UBSAN_OPTIONS=print_stacktrace=1:halt_on_error=1 \
 LSAN_OPTIONS=suppressions="$PWD/tests/lsan.supp" \
   ctest --test-dir build-sanitize --output-on-failure -j"$jobs"
 
+# The Windows build, its tests under Wine, and what it writes against what
+# the Linux build writes.
+windows_start=$SECONDS
+scripts/test-windows.sh build
+echo "test.sh: the Windows part took $((SECONDS - windows_start)) s of $SECONDS s"

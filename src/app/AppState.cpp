@@ -3,6 +3,7 @@
 #include "app/Menu.h"
 #include "app/Platform.h"
 #include "core/FatalError.h"
+#include "core/PlatformFiles.h"
 #include "core/StructureModel.h"
 #include "core/TextFile.h"
 #include "graphics/ViewTransform.h"
@@ -43,12 +44,12 @@ std::string ViewerFailedText(const std::string& path)
 
 std::string FolderOf(const std::string& path)
 {
-    return std::filesystem::path(path).parent_path().string();
+    return Utf8FromPath(PathFromUtf8(path).parent_path());
 }
 
 std::string NameOf(const std::string& path)
 {
-    return std::filesystem::path(path).filename().string();
+    return Utf8FromPath(PathFromUtf8(path).filename());
 }
 
 const char* ResultFileName(int id)

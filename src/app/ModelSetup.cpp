@@ -2,7 +2,7 @@
 
 #include "core/StructureModel.h"
 #include "input/Load.h"
-#include "solver/CholmodSolver.h"
+#include "solver/SparseSolvers.h"
 
 ModelSetup::ModelSetup(WarningSink& warnings) : m_Warnings(warnings), m_SparseSolver(MakeSparseSolver()) {}
 

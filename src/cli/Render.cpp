@@ -3,18 +3,23 @@
 #include "app/ModelSetup.h"
 #include "cli/StderrWarnings.h"
 #include "core/FatalError.h"
+#include "core/PlatformFiles.h"
 #include "core/Records.h"
 #include "core/StructureModel.h"
+#include "core/TextFile.h"
 #include "graphics/Layers.h"
+#include "graphics/Picture.h"
+#include "graphics/ViewTransform.h"
 #include "inspect/ModelResults.h"
 #include "reports/PostProcess.h"
 #if defined(VELA_HAVE_QT)
 #include "qt/Render.h"
+#elif defined(VELA_HAVE_WIN32)
+#include "win32/Render.h"
 #endif
 
 #include <algorithm>
 #include <cctype>
-#include <cstdlib>
 #include <filesystem>
 #include <iostream>
 #include <optional>
@@ -23,13 +28,32 @@
 
 namespace {
 
-constexpr const char* kUsage = "usage: vela-cli render FILE -o OUT.png|OUT.svg|OUT.pdf [--layers LIST] [--size WxH]\n"
+// The pictures this build can write: PNG through the platform's canvas
+// (Qt's, GDI's), PDF through Qt's, SVG through the shared writer.
+#if defined(VELA_HAVE_QT)
+constexpr bool kWritesPng = true;
+constexpr bool kWritesPdf = true;
+#define VELA_PICTURE_FILES "OUT.png|OUT.svg|OUT.pdf"
+#define VELA_PICTURE_EXTENSIONS ".png, .svg or .pdf"
+#elif defined(VELA_HAVE_WIN32)
+constexpr bool kWritesPng = true;
+constexpr bool kWritesPdf = false;
+#define VELA_PICTURE_FILES "OUT.png|OUT.svg"
+#define VELA_PICTURE_EXTENSIONS ".png or .svg; PDF is made by the Linux build only"
+#else
+constexpr bool kWritesPng = false;
+constexpr bool kWritesPdf = false;
+#define VELA_PICTURE_FILES "OUT.svg"
+#define VELA_PICTURE_EXTENSIONS ".svg; PNG and PDF need a build with Qt"
+#endif
+
+constexpr const char* kUsage = "usage: vela-cli render FILE -o " VELA_PICTURE_FILES " [--layers LIST] [--size WxH]\n"
                                "                       [--background black|white]\n";
 
 constexpr const char* kHelp = "Draws a Beam System File the way the window shows it and saves the picture;\n"
                               "the format follows the extension of OUT.\n"
                               "\n"
-                              "  -o, --output OUT     the picture to write (.png, .svg or .pdf)\n"
+                              "  -o, --output OUT     the picture to write (" VELA_PICTURE_EXTENSIONS ")\n"
                               "  --layers LIST        comma-separated layers to draw: structure, loads, supports,\n"
                               "                       springs, prescribed, nodes, elements, deformed, moment, shear,\n"
                               "                       axial, reactions, values\n"
@@ -145,11 +169,7 @@ void ParseSize(const std::string& text, RenderRequest& args)
         x == std::string::npos ? std::nullopt : ParseSide(std::string_view(text).substr(x + 1));
     if (!width || !height)
         throw UsageError{"--size must be WIDTHxHEIGHT in pixels, e.g. 1024x768, not \"" + text + "\""};
-#if defined(VELA_HAVE_QT)
     constexpr int maxSide = kMaxPictureSide;
-#else
-    constexpr int maxSide = 8192;
-#endif
     if (*width < 1 || *height < 1 || *width > maxSide || *height > maxSide)
         throw UsageError{"--size: each side must be 1 to " + std::to_string(maxSide) + " pixels, not \"" + text + "\""};
     args.width = *width;
@@ -239,19 +259,15 @@ class PrivateFolder {
 public:
     PrivateFolder()
     {
-        std::error_code error;
-        std::filesystem::path base = std::filesystem::temp_directory_path(error);
-        if (error)
-            base = "/tmp";
-        std::string pattern = (base / "vela-render-XXXXXX").string();
-        if (::mkdtemp(pattern.data()) == nullptr)
-            throw FatalError("Cannot create a temporary folder in \"" + base.string() + "\".", 1);
-        m_Path = pattern;
+        std::string base;
+        m_Path = CreatePrivateTempFolder("vela-render-", base);
+        if (m_Path.empty())
+            throw FatalError("Cannot create a temporary folder in \"" + base + "\".", 1);
     }
     ~PrivateFolder()
     {
         std::error_code error;
-        std::filesystem::remove_all(m_Path, error);
+        std::filesystem::remove_all(PathFromUtf8(m_Path), error);
     }
     PrivateFolder(const PrivateFolder&) = delete;
     PrivateFolder& operator=(const PrivateFolder&) = delete;
@@ -262,11 +278,38 @@ private:
     std::string m_Path;
 };
 
+// Refuses, before the model is read and solved, a picture this build
+// cannot write.
+void CheckOutput(const std::string& path)
+{
+    const PictureFormat format = PictureFormatOf(path);
+    if (format == PictureFormat::Pdf && !kWritesPdf)
+        throw FatalError("Cannot write \"" + path + "\": " +
+                             (kWritesPng ? "PDF pictures are made by the Linux build of Vela only; this one writes "
+                                           ".png and .svg."
+                                         : "this vela-cli was built without Qt and writes .svg pictures only."),
+                         1);
+    if (format == PictureFormat::Png && !kWritesPng)
+        throw FatalError(
+            "Cannot write \"" + path + "\": this vela-cli was built without Qt and writes .svg pictures only.", 1);
+}
+
+#if !defined(VELA_HAVE_QT) && !defined(VELA_HAVE_WIN32)
+// Without a platform canvas: SVG, through the shared writer.
+void RenderModelPicture(const StructureModel& model, const LayerFlags& layers, const PictureOptions& options,
+                        const std::string& path)
+{
+    CheckPictureSize(options);
+    ViewTransform view;
+    view.SetUp(options.width, options.height, model.m_XMin, model.m_XMax, model.m_YMin, model.m_YMax);
+    WriteTextFile(path, DrawSvgPicture(options, [&](Canvas& canvas) { DrawLayers(canvas, view, model, layers); }),
+                  "Cannot write the picture file \"" + path + "\".");
+}
+#endif
+
 int Render(const RenderRequest& args)
 {
-#if defined(VELA_HAVE_QT)
-    // Refuse a bad file name before the model is read and solved.
-    PictureFormatOf(args.output);
+    CheckOutput(args.output);
 
     const PrivateFolder folder;
     StderrWarnings warnings;
@@ -285,11 +328,6 @@ int Render(const RenderRequest& args)
     options.background = args.background;
     RenderModelPicture(*model, args.layers, options, args.output, results.get());
     return 0;
-#else
-    (void)args;
-    std::cerr << "vela-cli render: this vela-cli was built without Qt and cannot draw pictures\n";
-    return 1;
-#endif
 }
 
 } // namespace

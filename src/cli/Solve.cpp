@@ -3,6 +3,7 @@
 
 #include "app/ModelSetup.h"
 #include "core/FatalError.h"
+#include "core/PlatformFiles.h"
 #include "core/StructureModel.h"
 #include "core/TextFile.h"
 #include "inspect/ModelResults.h"
@@ -54,7 +55,8 @@ int PrepareFolder(const std::string& folder)
 {
     namespace fs = std::filesystem;
     std::error_code error;
-    const fs::file_status status = fs::status(folder, error);
+    const fs::path path = PathFromUtf8(folder);
+    const fs::file_status status = fs::status(path, error);
     if (fs::is_directory(status))
         return 0;
     if (fs::exists(status)) {
@@ -62,8 +64,8 @@ int PrepareFolder(const std::string& folder)
                      folder.c_str());
         return 2;
     }
-    fs::create_directories(folder, error);
-    if (error || !fs::is_directory(folder, error)) {
+    fs::create_directories(path, error);
+    if (error || !fs::is_directory(path, error)) {
         std::fprintf(stderr, "vela-cli solve: cannot create the output folder '%s': %s\n", folder.c_str(),
                      error ? error.message().c_str() : "it is not a folder");
         return 1;

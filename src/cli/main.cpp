@@ -1,5 +1,9 @@
 // vela-cli: the analysis engine without a window.
 #include "cli/Commands.h"
+#include "cli/Render.h"
+#if defined(VELA_HAVE_WIN32)
+#include "win32/Console.h"
+#endif
 
 #include <cstdio>
 #include <string>
@@ -7,9 +11,24 @@
 
 namespace {
 
+// The pictures this build can write.
+#if defined(VELA_HAVE_QT)
+#define VELA_PICTURE_FILES "OUT.png|OUT.svg|OUT.pdf"
+#define VELA_PICTURE_KINDS "a PNG, SVG or PDF picture"
+#define VELA_PICTURE_NOTE ""
+#elif defined(VELA_HAVE_WIN32)
+#define VELA_PICTURE_FILES "OUT.png|OUT.svg"
+#define VELA_PICTURE_KINDS "a PNG or SVG picture"
+#define VELA_PICTURE_NOTE "                        (PDF pictures are made by the Linux build only)\n"
+#else
+#define VELA_PICTURE_FILES "OUT.svg"
+#define VELA_PICTURE_KINDS "an SVG picture"
+#define VELA_PICTURE_NOTE "                        (PNG and PDF pictures need a build with Qt)\n"
+#endif
+
 const char* const kUsage = "usage: vela-cli solve FILE [-C DIR] [--json OUT.json] [--solver dense|sparse|auto]\n"
                            "                      [--dump-matrices]\n"
-                           "       vela-cli render FILE -o OUT.png|OUT.svg|OUT.pdf [--layers LIST] [--size WxH]\n"
+                           "       vela-cli render FILE -o " VELA_PICTURE_FILES " [--layers LIST] [--size WxH]\n"
                            "                       [--background black|white]\n"
                            "       vela-cli --help | --version\n";
 
@@ -28,13 +47,12 @@ const char* const kHelp = "Vela: linear static analysis of plane frames.\n"
                           "      --solver dense    always the dense elimination with complete pivoting\n"
                           "      --solver sparse   always the sparse Cholesky factorisation\n"
                           "      --dump-matrices   write K.txt also above 1500 unknowns (n x n numbers of text)\n"
-                          "  render FILE -o OUT    draw the structure (and results) as a PNG, SVG or PDF picture;\n"
+                          "  render FILE -o OUT    draw the structure (and results) as " VELA_PICTURE_KINDS ";\n"
                           "                        --layers takes a comma-separated list of structure, loads,\n"
                           "                        supports, springs, prescribed, nodes, elements, deformed,\n"
                           "                        moment, shear, axial, reactions, values; --size WxH\n"
                           "                        (default 1024x768);\n"
-                          "                        --background black|white (default black)\n"
-                          "\n"
+                          "                        --background black|white (default black)\n" VELA_PICTURE_NOTE "\n"
                           "Warnings go to standard error. Exit status: 0 success, 1 an error in the model or\n"
                           "its files (the message on standard error), 2 a usage error.\n";
 
@@ -42,7 +60,15 @@ const char* const kHelp = "Vela: linear static analysis of plane frames.\n"
 
 int main(int argc, char** argv)
 {
+#if defined(VELA_HAVE_WIN32)
+    // Arguments and messages in UTF-8, whatever the console's code page.
+    (void)argc;
+    (void)argv;
+    UseUtf8Console();
+    std::vector<std::string> args = Utf8Arguments();
+#else
     std::vector<std::string> args(argv + 1, argv + argc);
+#endif
     if (args.empty()) {
         std::fputs(kUsage, stderr);
         return 2;
@@ -68,7 +94,7 @@ int main(int argc, char** argv)
     if (command == "solve")
         return RunSolveCommand(args);
     if (command == "render")
-        return RunRenderCommandOrExplain(args, kUsage);
+        return RunRenderCommand(args);
     std::fprintf(stderr, "vela-cli: unknown command '%s'\n%s", command.c_str(), kUsage);
     return 2;
 }

@@ -56,8 +56,9 @@ public:
 extern const char* const kSingularSystemMessage;
 
 // A singular system, with where the solver found it: an unknown (by its
-// index in the system) for which no usable pivot was left, and how many
-// unknowns were left without one (0 when the solver cannot tell).
+// index in the system; negative when the solver cannot tell) for which no
+// usable pivot was left, and how many unknowns were left without one (0
+// when the solver cannot tell).
 class SingularSystemError : public FatalError {
 public:
     explicit SingularSystemError(int unknown, int left = 0)

@@ -8,8 +8,16 @@
 // fills. Each computes what follows from its own fields (equivalent nodal
 // loads, a spring's stiffness); drawing them is graphics/' business.
 
-// A Windows-style colour value, 0x00BBGGRR.
+// A Windows-style colour value, 0x00BBGGRR. On Windows it is the very type
+// <windows.h> declares (a DWORD, unsigned long there), so that the two
+// declarations agree wherever both are seen and a colour goes to GDI as it
+// is; elsewhere a 32-bit unsigned integer.
+#if defined(_WIN32)
+using COLORREF = unsigned long;
+static_assert(sizeof(COLORREF) == 4);
+#else
 using COLORREF = std::uint32_t;
+#endif
 
 constexpr COLORREF MakeColorRef(int r, int g, int b)
 {

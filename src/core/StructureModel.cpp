@@ -467,6 +467,8 @@ const char* ComponentName(int unknown)
 FatalError SingularAt(const SingularSystemError& singular)
 {
     const int unknown = singular.Unknown();
+    if (unknown < 0)
+        return FatalError(kSingularSystemMessage, singular.Status());
     std::string text = std::string(kSingularSystemMessage) + "\nno usable pivot was left at " + ComponentName(unknown) +
                        " of node " + std::to_string(unknown / 3);
     if (singular.Left() > 1)
@@ -474,6 +476,24 @@ FatalError SingularAt(const SingularSystemError& singular)
     text += ": that node is not held in that direction, or the members around it can move without straining";
     return FatalError(text, singular.Status());
 }
+
+} // namespace
+
+namespace {
+
+// A mechanism is caught by the pivot test only when its pivot comes out
+// exactly (or all but) zero. With penalty supports of 1e20 on the diagonal,
+// the elimination leaves round-off of about 1e-16 times the stiffness of
+// the members in the pivot of a free rigid-body motion, far above the test,
+// and the solution moves the structure by some 1e16 times the load over
+// the member stiffness: typically 1e10 times its own size and more. A
+// sound model, however flexible, answers a load with a displacement of
+// load over stiffness; for it to reach a thousand times the size of the
+// structure, loads and stiffnesses would have to be off by many orders of
+// magnitude, and a linear small-displacement analysis says nothing about
+// such a motion anyway. A factor of 1e3 therefore separates the two by a
+// wide margin on both sides.
+constexpr double kMechanismFactor = 1e3;
 
 } // namespace
 
@@ -507,6 +527,17 @@ void StructureModel::Solve()
     m_SparseSolver->Release();
     if (!(residual <= kResidualLimit))
         throw InaccurateSolution(d, residual);
+    // A pivot that round-off kept from zero (a mechanism) gives a solution
+    // some 1e16 times too large, which no refinement can tell from right:
+    // the factorisation refuses it, as it refuses a zero pivot.
+    std::size_t where = 0;
+    double size = 0;
+    if (MovesLikeAMechanism(d, where, size))
+        throw FatalError(std::string(kSingularSystemMessage) + "\nthe solution moves " +
+                             ComponentName(static_cast<int>(where)) + " of node " + std::to_string(where / 3) + " by " +
+                             FormatNumber(d.m_Data[where]) + ", more than " + FormatNumber(kMechanismFactor) +
+                             " times the size of the structure: it is not held against moving there",
+                         1);
     m_D = std::move(d);
     CheckSolution();
 }
@@ -717,24 +748,6 @@ std::vector<bool> StructureModel::HeldComponents() const
     return held;
 }
 
-namespace {
-
-// A mechanism is caught by the pivot test only when its pivot comes out
-// exactly (or all but) zero. With penalty supports of 1e20 on the diagonal,
-// the elimination leaves round-off of about 1e-16 times the stiffness of
-// the members in the pivot of a free rigid-body motion, far above the test,
-// and the solution moves the structure by some 1e16 times the load over
-// the member stiffness: typically 1e10 times its own size and more. A
-// sound model, however flexible, answers a load with a displacement of
-// load over stiffness; for it to reach a thousand times the size of the
-// structure, loads and stiffnesses would have to be off by many orders of
-// magnitude, and a linear small-displacement analysis says nothing about
-// such a motion anyway. A factor of 1e3 therefore separates the two by a
-// wide margin on both sides.
-constexpr double kMechanismFactor = 1e3;
-
-} // namespace
-
 void StructureModel::CheckSolution() const
 {
     const std::size_t n = static_cast<std::size_t>(m_NPOIN);
@@ -760,16 +773,33 @@ void StructureModel::CheckSolution() const
         return;
     }
 
-    double largest = 0;
     std::size_t where = 0;
+    double size = 0;
+    if (MovesLikeAMechanism(m_D, where, size))
+        Warn("the displacement " + std::string(ComponentName(static_cast<int>(where))) + " of node " +
+             std::to_string(where / 3) + " (" + FormatNumber(m_D.m_Data[where]) + ") is more than " +
+             FormatNumber(kMechanismFactor) + " times the size of the structure (" + FormatNumber(size) +
+             "): the structure is probably a mechanism, not held against moving or turning as a whole, "
+             "or with a part free to move; check its supports");
+}
+
+bool StructureModel::MovesLikeAMechanism(const Matrix& d, std::size_t& where, double& size) const
+{
+    // Supported and prescribed translations are held by the penalty; only
+    // the others tell whether the structure is held at all.
+    const std::size_t n = static_cast<std::size_t>(m_NPOIN);
+    if (n == 0 || m_Nodes.size() < n || d.m_Data.size() < 3 * n)
+        return false;
+    const std::vector<bool> held = HeldComponents();
+    double largest = 0;
+    where = 0;
     for (std::size_t i = 0; i < 3 * n; ++i) {
-        const double v = m_D.m_Data[i];
+        const double v = d.m_Data[i];
         if (i % 3 != 2 && !held[i] && std::fabs(v) > largest) {
             largest = std::fabs(v);
             where = i;
         }
     }
-
     double xMin = m_Nodes[0].x, xMax = xMin, yMin = m_Nodes[0].y, yMax = yMin;
     for (std::size_t k = 1; k < n; ++k) {
         const Node& node = m_Nodes[k];
@@ -778,15 +808,10 @@ void StructureModel::CheckSolution() const
         yMin = std::min(yMin, node.y);
         yMax = std::max(yMax, node.y);
     }
-    double size = std::max(xMax - xMin, yMax - yMin);
+    size = std::max(xMax - xMin, yMax - yMin);
     if (!(size > 0))
         size = 1.0; // a single node: the unit box the bounding box gives it
-    if (largest > kMechanismFactor * size)
-        Warn("the displacement " + std::string(where % 3 == 0 ? "dx" : "dy") + " of node " + std::to_string(where / 3) +
-             " (" + FormatNumber(m_D.m_Data[where]) + ") is more than " + FormatNumber(kMechanismFactor) +
-             " times the size of the structure (" + FormatNumber(size) +
-             "): the structure is probably a mechanism, not held against moving or turning as a whole, "
-             "or with a part free to move; check its supports");
+    return largest > kMechanismFactor * size;
 }
 
 void StructureModel::ComputeElementResults()

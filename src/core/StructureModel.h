@@ -58,6 +58,10 @@ public:
     double Refine(Matrix& d) const;
     // The error for a sparse solution whose residual stays above the limit.
     FatalError InaccurateSolution(const Matrix& d, double residual) const;
+    // Whether a solution moves a free translation (where) by more than a
+    // thousand times the size of the structure (size): the mark of a
+    // mechanism whose zero pivot round-off hid.
+    bool MovesLikeAMechanism(const Matrix& d, std::size_t& where, double& size) const;
     // Which of the 3 * m_NPOIN components carry the penalty.
     std::vector<bool> HeldComponents() const;
     void ComputeElementResults();

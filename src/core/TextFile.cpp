@@ -1,47 +1,27 @@
 #include "core/TextFile.h"
 
 #include "core/FatalError.h"
+#include "core/PlatformFiles.h"
 
 #include <cerrno>
-#include <cstdio>
-#include <cstdlib>
 #include <cstring>
 #include <string>
 #include <system_error>
 #include <thread>
 #include <utility>
-#include <fcntl.h>
-#include <sys/stat.h>
-#include <unistd.h>
 
 namespace {
-
-bool WriteAll(int fd, std::string_view content)
-{
-    const char* p = content.data();
-    std::size_t left = content.size();
-    while (left > 0) {
-        const ssize_t written = ::write(fd, p, left);
-        if (written < 0) {
-            if (errno == EINTR)
-                continue;
-            return false;
-        }
-        p += written;
-        left -= static_cast<std::size_t>(written);
-    }
-    return true;
-}
 
 // Closes the file and renames it over the target; on failure removes it
 // and returns the system's error number, else 0.
 int PutInPlace(int fd, const std::string& temp, const std::string& path)
 {
-    const bool closed = ::close(fd) == 0;
-    if (!closed || std::rename(temp.c_str(), path.c_str()) != 0) {
-        const int error = errno;
-        ::unlink(temp.c_str());
-        return error != 0 ? error : EIO;
+    errno = 0;
+    const bool closed = CloseDescriptor(fd);
+    if (!closed || !RenameReplacing(temp, path)) {
+        const int error = errno != 0 ? errno : EIO;
+        RemoveFileUtf8(temp);
+        return error;
     }
     return 0;
 }
@@ -126,6 +106,12 @@ std::string JoinPath(const std::string& folder, const std::string& name)
         return name;
     if (folder.back() == '/')
         return folder + name;
+#if defined(_WIN32)
+    // A folder ending in a backslash, or a bare drive such as "C:" (the
+    // current folder of that drive), takes the name as it is.
+    if (folder.back() == '\\' || folder.back() == ':')
+        return folder + name;
+#endif
     return folder + "/" + name;
 }
 
@@ -154,10 +140,10 @@ void WriteTextFileInParts(const std::string& path, const std::function<bool(std:
 
 TextFileWriter::TextFileWriter(const std::string& path, const std::string& errorMessage, DeferredCommits* deferred)
     : m_Path(path), m_Temp(path + ".XXXXXX"), m_Error(errorMessage), m_Deferred(deferred),
-      m_Fd(::mkstemp(m_Temp.data()))
+      m_Fd((errno = 0, CreateUniqueFile(m_Temp)))
 {
     if (m_Fd < 0) {
-        const int error = errno;
+        const int error = errno != 0 ? errno : EIO;
         // A file committed before this one that failed is reported first.
         if (deferred && deferred->PendingFailed())
             throw FatalError(deferred->m_Error, 1);
@@ -167,25 +153,24 @@ TextFileWriter::TextFileWriter(const std::string& path, const std::string& error
     // while this one is written.
     if (deferred)
         deferred->StartPending();
-    // mkstemp creates the file 0600; a result file is an ordinary document.
-    const mode_t mask = ::umask(0);
-    ::umask(mask);
-    ::fchmod(m_Fd, 0666 & ~mask);
 }
 
 TextFileWriter::~TextFileWriter()
 {
     if (m_Fd >= 0) {
-        ::close(m_Fd);
-        ::unlink(m_Temp.c_str());
+        CloseDescriptor(m_Fd);
+        RemoveFileUtf8(m_Temp);
     }
 }
 
 void TextFileWriter::Write(std::string_view text)
 {
-    if (!m_Failed && !WriteAll(m_Fd, text)) {
-        m_Failed = true;
-        m_Errno = errno != 0 ? errno : EIO;
+    if (!m_Failed) {
+        errno = 0;
+        if (!WriteToDescriptor(m_Fd, text)) {
+            m_Failed = true;
+            m_Errno = errno != 0 ? errno : EIO;
+        }
     }
 }
 
@@ -196,8 +181,8 @@ void TextFileWriter::Commit()
     DeferredCommits* deferred = m_Deferred;
     if (!deferred) {
         if (m_Failed) {
-            ::close(fd);
-            ::unlink(m_Temp.c_str());
+            CloseDescriptor(fd);
+            RemoveFileUtf8(m_Temp);
             throw FileWriteError(m_Error, m_Path, m_Errno);
         }
         if (const int error = PutInPlace(fd, m_Temp, m_Path); error != 0)
@@ -207,8 +192,8 @@ void TextFileWriter::Commit()
     // The file committed before this one goes first; if it failed, this one
     // must not take its place either.
     if (deferred->PendingFailed() || m_Failed) {
-        ::close(fd);
-        ::unlink(m_Temp.c_str());
+        CloseDescriptor(fd);
+        RemoveFileUtf8(m_Temp);
         if (deferred->m_Failed)
             throw FatalError(deferred->m_Error, 1);
         throw FileWriteError(m_Error, m_Path, m_Errno);

@@ -3,6 +3,7 @@
 #include "core/FatalError.h"
 #include "core/Geometry.h"
 #include "core/NumberFormat.h"
+#include "core/PlatformFiles.h"
 #include "core/StructureModel.h"
 #include "core/TextFile.h"
 
@@ -716,7 +717,7 @@ void Reader::Run()
 
 std::string ReadWholeFile(const char* fileName)
 {
-    std::FILE* file = std::fopen(fileName, "rb");
+    std::FILE* file = OpenFileUtf8(fileName, "rb");
     if (!file)
         throw FatalError(std::string(kReadError) + "\ncannot open " + fileName + ": " + std::strerror(errno), 1);
     std::string text;

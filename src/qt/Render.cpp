@@ -16,29 +16,13 @@
 #include <QPageSize>
 #include <QPainter>
 #include <QPdfWriter>
-#include <QRegularExpression>
-#include <QSvgGenerator>
 
-#include <algorithm>
-#include <cctype>
 #include <cstdlib>
 #include <filesystem>
 #include <memory>
 #include <system_error>
 
 namespace {
-
-std::string LowerExtension(const std::string& path)
-{
-    const std::size_t slash = path.find_last_of('/');
-    const std::size_t dot = path.find_last_of('.');
-    if (dot == std::string::npos || (slash != std::string::npos && dot < slash))
-        return {};
-    std::string ext = path.substr(dot + 1);
-    std::transform(ext.begin(), ext.end(), ext.begin(),
-                   [](unsigned char c) { return static_cast<char>(std::tolower(c)); });
-    return ext;
-}
 
 // Fonts need a QGuiApplication. Inside the desktop program one exists; a
 // batch run gets one for the duration of the picture, on the offscreen
@@ -114,44 +98,6 @@ QByteArray EncodePng(const PictureOptions& options, const std::function<void(Can
     return bytes;
 }
 
-// QSvgGenerator states the picture's size in millimetres, which viewers
-// turn back into pixels at differing resolutions (Qt's own renderer at 90
-// per inch): state it in pixels, the unit of the view box.
-QByteArray WithPixelSize(const QByteArray& svg, const PictureOptions& options)
-{
-    const qsizetype start = svg.indexOf("<svg");
-    const qsizetype end = start < 0 ? -1 : svg.indexOf('>', start);
-    if (end < 0)
-        return svg;
-    QByteArray head = svg.mid(start, end - start);
-    static const QRegularExpression width(QStringLiteral("\\swidth=\"[^\"]*\""));
-    static const QRegularExpression height(QStringLiteral("\\sheight=\"[^\"]*\""));
-    QString text = QString::fromUtf8(head);
-    text.replace(width, QStringLiteral(" width=\"%1\"").arg(options.width));
-    text.replace(height, QStringLiteral(" height=\"%1\"").arg(options.height));
-    return svg.left(start) + text.toUtf8() + svg.mid(end);
-}
-
-QByteArray EncodeSvg(const PictureOptions& options, const std::function<void(Canvas&)>& draw)
-{
-    QByteArray bytes;
-    QBuffer buffer(&bytes);
-    buffer.open(QIODevice::WriteOnly);
-    QSvgGenerator generator;
-    generator.setOutputDevice(&buffer);
-    // One user unit is one CSS pixel, so the picture keeps the window's size.
-    generator.setResolution(96);
-    generator.setSize(QSize(options.width, options.height));
-    generator.setViewBox(QRect(0, 0, options.width, options.height));
-    generator.setTitle(QStringLiteral("Vela"));
-    QPainter painter;
-    if (!painter.begin(&generator))
-        throw FatalError("Could not start an SVG picture.", 1);
-    Paint(painter, options, draw, QtCanvas::Surface::Vector);
-    painter.end();
-    return WithPixelSize(bytes, options);
-}
-
 QByteArray EncodePdf(const PictureOptions& options, const std::function<void(Canvas&)>& draw)
 {
     QByteArray bytes;
@@ -178,42 +124,19 @@ QByteArray EncodePdf(const PictureOptions& options, const std::function<void(Can
 
 } // namespace
 
-PictureFormat PictureFormatOf(const std::string& path)
-{
-    const std::string ext = LowerExtension(path);
-    if (ext == "png")
-        return PictureFormat::Png;
-    if (ext == "svg")
-        return PictureFormat::Svg;
-    if (ext == "pdf")
-        return PictureFormat::Pdf;
-    throw FatalError(
-        "Cannot tell the picture format of \"" + path + "\": the file name must end in .png, .svg or .pdf.", 1);
-}
-
 void RenderPicture(const PictureOptions& options, const std::string& path, const std::function<void(Canvas&)>& draw)
 {
     const PictureFormat format = PictureFormatOf(path);
-    if (options.width < 1 || options.height < 1 || options.width > kMaxPictureSide || options.height > kMaxPictureSide)
-        throw FatalError("A picture must be 1 to " + std::to_string(kMaxPictureSide) + " pixels wide and high, not " +
-                             std::to_string(options.width) + " x " + std::to_string(options.height) + ".",
-                         1);
+    CheckPictureSize(options);
+    const std::string error = "Cannot write the picture file \"" + path + "\".";
+    if (format == PictureFormat::Svg) {
+        WriteTextFile(path, DrawSvgPicture(options, draw), error);
+        return;
+    }
 
     const GuiApplicationScope app;
-    QByteArray bytes;
-    switch (format) {
-    case PictureFormat::Png:
-        bytes = EncodePng(options, draw);
-        break;
-    case PictureFormat::Svg:
-        bytes = EncodeSvg(options, draw);
-        break;
-    case PictureFormat::Pdf:
-        bytes = EncodePdf(options, draw);
-        break;
-    }
-    WriteTextFile(path, std::string_view(bytes.constData(), static_cast<std::size_t>(bytes.size())),
-                  "Cannot write the picture file \"" + path + "\".");
+    const QByteArray bytes = format == PictureFormat::Png ? EncodePng(options, draw) : EncodePdf(options, draw);
+    WriteTextFile(path, std::string_view(bytes.constData(), static_cast<std::size_t>(bytes.size())), error);
 }
 
 void RenderModelPicture(const StructureModel& model, const LayerFlags& layers, const PictureOptions& options,

@@ -83,24 +83,16 @@ double SecondsSince(std::chrono::steady_clock::time_point start)
     return std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count();
 }
 
-// A pivot at or below this fraction of its column's diagonal entry is
-// what round-off leaves of a zero: the system is singular there. The test
-// is relative, so that a frame in units that make every stiffness tiny is
-// not taken for a mechanism.
-constexpr double kRelativePivot = 1e-15;
-
 // The first column of the factor (in its own, permuted order) whose pivot
 // is not usable, or L.n when every one is. The pivots are the diagonal of
 // D for LDL', where a negative one is allowed, and the squares of the
-// diagonal of L for LL'; diagonal holds the factorised matrix's diagonal in
-// the factor's order.
-std::size_t FirstUnusablePivot(const cholmod_factor& L, const std::vector<double>& diagonal)
+// diagonal of L for LL'. A pivot that round-off kept from zero (a
+// mechanism) is not told from a small one here (a very soft member beside
+// stiff ones, in any units): it shows in the solution, which the model
+// checks.
+std::size_t FirstUnusablePivot(const cholmod_factor& L)
 {
-    auto usable = [&](double pivot, std::size_t j) {
-        const double size = std::fabs(pivot);
-        return std::isfinite(pivot) && (L.is_ll ? pivot > 0 : pivot != 0) &&
-               size > kRelativePivot * std::fabs(diagonal[j]);
-    };
+    auto usable = [&](double pivot, std::size_t) { return std::isfinite(pivot) && (L.is_ll ? pivot > 0 : pivot != 0); };
     const double* x = static_cast<const double*>(L.x);
     if (L.is_super) {
         const int* super = static_cast<const int*>(L.super);
@@ -325,14 +317,7 @@ void CholmodSolver::Solve(const SparseMatrix& K, const double* f, double* d)
         if (!factorised || c.status == CHOLMOD_NOT_POSDEF || L->minor < n) {
             failed = std::min<std::size_t>(L->minor, n - 1);
         } else {
-            std::vector<double> diagonal(n);
-            const int* perm = static_cast<const int*>(L->Perm);
-            for (std::size_t j = 0; j < n; ++j) {
-                const std::size_t original = perm ? static_cast<std::size_t>(perm[j]) : j;
-                const double* entry = K.Find(static_cast<int>(original), static_cast<int>(original));
-                diagonal[j] = entry ? *entry : 0.0;
-            }
-            failed = FirstUnusablePivot(*L, diagonal);
+            failed = FirstUnusablePivot(*L);
         }
         if (failed == n)
             break;
@@ -363,7 +348,7 @@ void CholmodSolver::Release()
         m_Library->Free();
 }
 
-bool SparseSolverAvailable()
+bool CholmodAvailable()
 {
     try {
         Cholmod();
@@ -371,9 +356,4 @@ bool SparseSolverAvailable()
     } catch (const FatalError&) {
         return false;
     }
-}
-
-std::unique_ptr<SparseSolver> MakeSparseSolver()
-{
-    return std::make_unique<CholmodSolver>();
 }

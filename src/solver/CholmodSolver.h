@@ -27,7 +27,4 @@ private:
 
 // Opens the solver's library now rather than at the first solution; false
 // when it is missing (the solution would then report that).
-bool SparseSolverAvailable();
-
-// The solver every front end hands to its models.
-std::unique_ptr<SparseSolver> MakeSparseSolver();
+bool CholmodAvailable();

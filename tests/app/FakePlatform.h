@@ -1,6 +1,7 @@
 #pragma once
 
 #include "app/Platform.h"
+#include "core/PlatformFiles.h"
 #include "graphics/RecordingCanvas.h"
 #include "support/TestSupport.h"
 
@@ -56,24 +57,24 @@ public:
     std::string CurrentDirectory() override { return m_CurrentDirectory; }
     bool SetCurrentDirectory(const std::string& path) override
     {
-        if (!std::filesystem::is_directory(path))
+        if (!std::filesystem::is_directory(PathFromUtf8(path)))
             return false;
         m_CurrentDirectory = path;
         return true;
     }
-    bool FileExists(const std::string& path) override { return std::filesystem::exists(path); }
+    bool FileExists(const std::string& path) override { return std::filesystem::exists(PathFromUtf8(path)); }
     bool CreateNewFile(const std::string& path) override
     {
         m_Created.push_back(path);
-        if (m_FolderBlocked || std::filesystem::exists(path))
+        if (m_FolderBlocked || std::filesystem::exists(PathFromUtf8(path)))
             return false;
-        std::ofstream out(path);
+        std::ofstream out(PathFromUtf8(path));
         return static_cast<bool>(out);
     }
     bool RemoveFile(const std::string& path) override
     {
         m_Removed.push_back(path);
-        return std::filesystem::remove(path);
+        return std::filesystem::remove(PathFromUtf8(path));
     }
     void SetStatusText(const std::string& text) override { m_StatusTexts.push_back(text); }
     void ShowResultsPanel(bool visible) override { m_PanelShown.push_back(visible); }

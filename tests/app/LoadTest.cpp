@@ -1,4 +1,5 @@
 #include "FakePlatform.h"
+#include "core/PlatformFiles.h"
 
 #include "app/AppState.h"
 #include "app/Menu.h"
@@ -29,8 +30,8 @@ protected:
     std::vector<std::string> ProbeFilesLeft() const
     {
         std::vector<std::string> left;
-        for (const auto& entry : std::filesystem::directory_iterator(m_Home.Path())) {
-            const std::string name = entry.path().filename().string();
+        for (const auto& entry : std::filesystem::directory_iterator(PathFromUtf8(m_Home.Path()))) {
+            const std::string name = Utf8FromPath(entry.path().filename());
             if (name.rfind("temp", 0) == 0 && entry.path().extension() == ".tmp")
                 left.push_back(name);
         }

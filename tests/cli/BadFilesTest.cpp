@@ -1,4 +1,5 @@
 #include "cli/CliRunner.h"
+#include "core/PlatformFiles.h"
 #include "support/TestSupport.h"
 
 #include <gtest/gtest.h>
@@ -72,7 +73,7 @@ TEST(BadFiles, EveryKindOfRefusalEndsWithItsMessageAndWritesNoResult)
     }
     // Every file in the folder has its expectation.
     for (const auto& entry : std::filesystem::directory_iterator(kBad)) {
-        const std::string name = entry.path().filename().string();
+        const std::string name = Utf8FromPath(entry.path().filename());
         if (name != "EXPECTED") {
             EXPECT_TRUE(listed.count(name)) << name << " is not in EXPECTED";
         }

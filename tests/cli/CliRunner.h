@@ -4,7 +4,9 @@
 #include <string>
 #include <vector>
 
-// Runs the real vela-cli through the shell and collects what it did.
+// Runs the real vela-cli (through the shell; on Windows with CreateProcessW)
+// and collects what it did. On Windows the console's CR LF line ends are
+// read as LF, and only the time limit applies.
 struct CliRun {
     int status = -1; // exit status; -1 when it did not exit normally
     bool timedOut = false;

@@ -4,6 +4,7 @@
 // so any change in them is either a fix to be reviewed or a fault.
 // scripts/regenerate-golden.sh writes new reference copies.
 #include "cli/CliRunner.h"
+#include "core/PlatformFiles.h"
 #include "support/TestSupport.h"
 
 #include <gtest/gtest.h>
@@ -65,10 +66,10 @@ TEST(GoldenFiles, EveryExampleSolvesToItsReviewedFiles)
     const std::vector<fs::path> examples = Examples();
     ASSERT_GE(examples.size(), 2u) << "the shipped examples are missing from " << VELA_EXAMPLES_DIR;
     for (const fs::path& example : examples) {
-        const std::string golden = kGolden + "/" + example.stem().string();
-        SCOPED_TRACE(example.filename().string());
+        const std::string golden = kGolden + "/" + Utf8FromPath(example.stem());
+        SCOPED_TRACE(Utf8FromPath(example.filename()));
         ScratchDir out;
-        const CliRun run = RunCli({"solve", example.string(), "-C", out.Path()});
+        const CliRun run = RunCli({"solve", Utf8FromPath(example), "-C", out.Path()});
         ASSERT_EQ(run.status, 0) << run.err;
         EXPECT_EQ(run.err, "");
         for (const std::string& name : kSolutionFiles) {
@@ -86,12 +87,35 @@ TEST(GoldenFiles, EveryExampleSolvesToItsReviewedFiles)
     }
 }
 
+TEST(GoldenFiles, SolvingAgainIntoTheSameFolderReplacesEveryFile)
+{
+    // One folder, with a name in Chinese and a blank, for one example after
+    // another and back: every file is the later example's, none is left
+    // from the earlier one, none is refused for being there already.
+    const std::vector<fs::path> examples = Examples();
+    ASSERT_GE(examples.size(), 2u);
+    const ScratchDir scratch;
+    const std::string out = scratch.File("计算 结果");
+    ASSERT_TRUE(fs::create_directory(PathFromUtf8(out)));
+    for (const fs::path& example : {examples[0], examples[1], examples[0]}) {
+        SCOPED_TRACE(Utf8FromPath(example.filename()));
+        const CliRun run = RunCli({"solve", Utf8FromPath(example), "-C", out});
+        ASSERT_EQ(run.status, 0) << run.err;
+        EXPECT_NE(run.out.find(Utf8FromPath(example.filename())), std::string::npos) << run.out;
+        EXPECT_NE(run.out.find("计算 结果"), std::string::npos) << run.out;
+        const std::string golden = kGolden + "/" + Utf8FromPath(example.stem());
+        for (const std::string& name : kSolutionFiles)
+            EXPECT_EQ(ReadFile(out + "/" + name), ReadFile(golden + "/" + name)) << name;
+        EXPECT_EQ(Listing(out), std::set<std::string>(kSolutionFiles.begin(), kSolutionFiles.end()));
+    }
+}
+
 TEST(GoldenFiles, EveryGoldenFolderBelongsToAnExampleAndHoldsTheNineFiles)
 {
-    ASSERT_TRUE(fs::is_directory(kGolden)) << kGolden << " is missing";
+    ASSERT_TRUE(fs::is_directory(PathFromUtf8(kGolden))) << kGolden << " is missing";
     std::set<std::string> stems;
     for (const fs::path& example : Examples())
-        stems.insert(example.stem().string());
+        stems.insert(Utf8FromPath(example.stem()));
     const std::set<std::string> nine(kSolutionFiles.begin(), kSolutionFiles.end());
     for (const std::string& folder : Listing(kGolden)) {
         EXPECT_TRUE(stems.count(folder)) << "golden/" << folder << " has no example " << folder << ".txt";

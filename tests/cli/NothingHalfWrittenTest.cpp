@@ -8,10 +8,12 @@
 #include <cstdio>
 #include <cstring>
 #include <filesystem>
+#if !defined(_WIN32)
 #include <fcntl.h>
 #include <sys/mount.h>
 #include <sys/statvfs.h>
 #include <unistd.h>
+#endif
 
 namespace fs = std::filesystem;
 
@@ -78,6 +80,8 @@ TEST(NothingHalfWritten, AFileThatCannotBeReplacedStaysAsItWas)
         EXPECT_EQ(ReadFile(solved.File(kSolutionFiles[i])), before[i]) << kSolutionFiles[i];
     EXPECT_EQ(Strays(solved.Path()), std::vector<std::string>{});
 }
+
+#if !defined(_WIN32)
 
 // A small tmpfs of its own, unmounted again when the test ends. Mounting
 // needs privileges a test run may not have; then the test is skipped.
@@ -181,5 +185,15 @@ TEST(NothingHalfWritten, AFullDiskLeavesTheOldFileAndNoTemporaryFile)
     EXPECT_FALSE(FileExists(folder + "/MDisInGlobalCS.txt"));
     EXPECT_EQ(Strays(folder, {"filler"}), std::vector<std::string>{});
 }
+
+#else
+
+TEST(NothingHalfWritten, AFullDiskLeavesTheOldFileAndNoTemporaryFile)
+{
+    GTEST_SKIP() << "excluded on Windows: the test mounts a tmpfs of a few blocks to run the disk full, which "
+                    "only Linux offers; the failed write takes the same path as the replaced folder above";
+}
+
+#endif
 
 } // namespace

@@ -5,6 +5,7 @@
 // either to replay.
 #include "app/ModelSetup.h"
 #include "core/FatalError.h"
+#include "core/PlatformFiles.h"
 #include "core/StructureModel.h"
 #include "core/Warnings.h"
 #include "graphics/Layers.h"
@@ -87,7 +88,7 @@ Reached Replay(const fs::path& file, SolverChoice solver)
     StructureModel& model = *made;
     Reached reached = Reached::Refused;
     try {
-        Load(model, file.c_str());
+        Load(model, Utf8FromPath(file).c_str());
         reached = Reached::Loaded;
         model.Solve();
         PostProcess(model);
@@ -147,7 +148,7 @@ TEST(Replay, InputsThatOnceBrokeTheProgram)
     ASSERT_FALSE(files.empty()) << folder << " is missing or empty: the stored findings are gone";
     std::map<std::string, Reached> expected = ReadReadme(folder + "/README");
     for (const fs::path& file : files) {
-        const std::string name = file.filename().string();
+        const std::string name = Utf8FromPath(file.filename());
         const auto line = expected.find(name);
         if (line == expected.end()) {
             ADD_FAILURE() << name << " has no line in " << folder << "/README";

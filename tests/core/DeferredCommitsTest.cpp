@@ -1,4 +1,5 @@
 #include "core/FatalError.h"
+#include "core/PlatformFiles.h"
 #include "core/TextFile.h"
 #include "support/TestSupport.h"
 
@@ -19,8 +20,8 @@ namespace {
 std::vector<std::string> Names(const std::string& folder)
 {
     std::vector<std::string> names;
-    for (const auto& entry : fs::directory_iterator(folder))
-        names.push_back(entry.path().filename().string());
+    for (const auto& entry : fs::directory_iterator(PathFromUtf8(folder)))
+        names.push_back(Utf8FromPath(entry.path().filename()));
     std::sort(names.begin(), names.end());
     return names;
 }

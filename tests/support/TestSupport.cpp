@@ -1,6 +1,7 @@
 #include "support/TestSupport.h"
 
-#include <cstdlib>
+#include "core/PlatformFiles.h"
+
 #include <filesystem>
 #include <fstream>
 #include <sstream>
@@ -8,17 +9,18 @@
 
 ScratchDir::ScratchDir()
 {
-    std::string pattern = (std::filesystem::temp_directory_path() / "vela-test-XXXXXX").string();
-    if (!::mkdtemp(pattern.data()))
-        throw std::runtime_error("cannot create a scratch folder");
-    m_Path = pattern;
+    std::string base;
+    m_Path = CreatePrivateTempFolder("vela-test-", base);
+    if (m_Path.empty())
+        throw std::runtime_error("cannot create a scratch folder in " + base);
 }
 
 ScratchDir::~ScratchDir()
 {
     std::error_code ignored;
-    std::filesystem::permissions(m_Path, std::filesystem::perms::owner_all, ignored);
-    std::filesystem::remove_all(m_Path, ignored);
+    const std::filesystem::path path = PathFromUtf8(m_Path);
+    std::filesystem::permissions(path, std::filesystem::perms::owner_all, ignored);
+    std::filesystem::remove_all(path, ignored);
 }
 
 std::string ScratchDir::File(const std::string& name) const
@@ -29,14 +31,14 @@ std::string ScratchDir::File(const std::string& name) const
 std::string ScratchDir::Write(const std::string& name, const std::string& content) const
 {
     const std::string path = File(name);
-    std::ofstream out(path, std::ios::binary);
+    std::ofstream out(PathFromUtf8(path), std::ios::binary);
     out << content;
     return path;
 }
 
 std::string ReadFile(const std::string& path)
 {
-    std::ifstream in(path, std::ios::binary);
+    std::ifstream in(PathFromUtf8(path), std::ios::binary);
     std::ostringstream text;
     text << in.rdbuf();
     return text.str();
@@ -44,7 +46,7 @@ std::string ReadFile(const std::string& path)
 
 bool FileExists(const std::string& path)
 {
-    return std::filesystem::exists(path);
+    return std::filesystem::exists(PathFromUtf8(path));
 }
 
 std::string FirstLine(const std::string& text)

@@ -1,0 +1,24 @@
+#include "solver/SparseSolvers.h"
+
+#include "solver/EigenSolver.h"
+#if defined(VELA_HAVE_CHOLMOD)
+#include "solver/CholmodSolver.h"
+#endif
+
+std::unique_ptr<SparseSolver> MakeSparseSolver()
+{
+#if defined(VELA_HAVE_CHOLMOD)
+    return std::make_unique<CholmodSolver>();
+#else
+    return std::make_unique<EigenSolver>();
+#endif
+}
+
+bool SparseSolverAvailable()
+{
+#if defined(VELA_HAVE_CHOLMOD)
+    return CholmodAvailable();
+#else
+    return true;
+#endif
+}
