@@ -11,6 +11,7 @@
 #include "graphics/Picture.h"
 #include "graphics/ViewTransform.h"
 #include "inspect/ModelResults.h"
+#include "inspect/Scene.h"
 #include "reports/PostProcess.h"
 #if defined(VELA_HAVE_QT)
 #include "qt/Render.h"
@@ -297,12 +298,13 @@ void CheckOutput(const std::string& path)
 #if !defined(VELA_HAVE_QT) && !defined(VELA_HAVE_WIN32)
 // Without a platform canvas: SVG, through the shared writer.
 void RenderModelPicture(const StructureModel& model, const LayerFlags& layers, const PictureOptions& options,
-                        const std::string& path)
+                        const std::string& path, const ModelResults* results)
 {
     CheckPictureSize(options);
     ViewTransform view;
     view.SetUp(options.width, options.height, model.m_XMin, model.m_XMax, model.m_YMin, model.m_YMax);
-    WriteTextFile(path, DrawSvgPicture(options, [&](Canvas& canvas) { DrawLayers(canvas, view, model, layers); }),
+    WriteTextFile(path,
+                  DrawSvgPicture(options, [&](Canvas& canvas) { DrawScene(canvas, view, model, layers, results); }),
                   "Cannot write the picture file \"" + path + "\".");
 }
 #endif

@@ -4,6 +4,7 @@
 #include "core/StructureModel.h"
 #include "core/TextFile.h"
 #include "graphics/ViewTransform.h"
+#include "inspect/Scene.h"
 #include "win32/GdiCanvas.h"
 #include "win32/WindowsHeaders.h"
 
@@ -202,9 +203,9 @@ void RenderPicture(const PictureOptions& options, const std::string& path, const
 }
 
 void RenderModelPicture(const StructureModel& model, const LayerFlags& layers, const PictureOptions& options,
-                        const std::string& path)
+                        const std::string& path, const ModelResults* results)
 {
     ViewTransform view;
     view.SetUp(options.width, options.height, model.m_XMin, model.m_XMax, model.m_YMin, model.m_YMax);
-    RenderPicture(options, path, [&](Canvas& canvas) { DrawLayers(canvas, view, model, layers); });
+    RenderPicture(options, path, [&](Canvas& canvas) { DrawScene(canvas, view, model, layers, results); });
 }

@@ -7,6 +7,7 @@
 #include <string>
 
 class Canvas;
+class ModelResults;
 class StructureModel;
 
 // Pictures of a model on Windows, drawn off screen by the GDI canvas the
@@ -23,9 +24,10 @@ class StructureModel;
 void RenderPicture(const PictureOptions& options, const std::string& path, const std::function<void(Canvas&)>& draw);
 
 // Draws the chosen layers of a loaded model, through a view fitted to the
-// picture's size, into path.
+// picture's size, into path; with the model's results (when solved), the
+// values and reactions too.
 void RenderModelPicture(const StructureModel& model, const LayerFlags& layers, const PictureOptions& options,
-                        const std::string& path);
+                        const std::string& path, const ModelResults* results = nullptr);
 
 // The PNG file of the picture, as bytes.
 std::string EncodePngPicture(const PictureOptions& options, const std::function<void(Canvas&)>& draw);
