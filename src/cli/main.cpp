@@ -1,6 +1,7 @@
 // vela-cli: the analysis engine without a window.
 #include "cli/Commands.h"
 #include "cli/Render.h"
+#include "core/LargePages.h"
 #if defined(VELA_HAVE_WIN32)
 #include "win32/Console.h"
 #endif
@@ -67,6 +68,7 @@ int main(int argc, char** argv)
     UseUtf8Console();
     std::vector<std::string> args = Utf8Arguments();
 #else
+    RunWithLargeMemoryPages(argv);
     std::vector<std::string> args(argv + 1, argv + argc);
 #endif
     if (args.empty()) {

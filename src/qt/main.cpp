@@ -1,6 +1,7 @@
 // vela [FILE]: the desktop program. A FILE given on the command line is
 // opened as if it had been chosen in the Open dialog.
 
+#include "core/LargePages.h"
 #include "qt/MainWindow.h"
 
 #include <QApplication>
@@ -11,6 +12,7 @@
 
 int main(int argc, char** argv)
 {
+    RunWithLargeMemoryPages(argv);
     QCoreApplication::setApplicationName(QStringLiteral("vela"));
     QCoreApplication::setApplicationVersion(QStringLiteral(VELA_VERSION));
 
