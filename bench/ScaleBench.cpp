@@ -64,6 +64,8 @@ struct Times {
 
 int main(int argc, char** argv)
 {
+    // As the programs do, so that the figures are theirs.
+    LimitSolverThreads();
     int repeat = 5;
     SolverChoice choice = SolverChoice::Auto;
     bool dump = false;

@@ -64,6 +64,8 @@ void TimeEigen(const char* name, const Eigen::SparseMatrix<double>& A, const Eig
 
 int main(int argc, char** argv)
 {
+    // As the programs do, so that the figures are theirs.
+    LimitSolverThreads();
     std::vector<std::pair<int, int>> sizes;
     for (int i = 1; i < argc; ++i) {
         int s = 0, b = 0;

@@ -2,6 +2,7 @@
 #include "cli/Commands.h"
 #include "cli/Render.h"
 #include "core/LargePages.h"
+#include "solver/SparseSolvers.h"
 #if defined(VELA_HAVE_WIN32)
 #include "win32/Console.h"
 #endif
@@ -68,6 +69,7 @@ int main(int argc, char** argv)
     UseUtf8Console();
     std::vector<std::string> args = Utf8Arguments();
 #else
+    LimitSolverThreads();
     RunWithLargeMemoryPages(argv);
     std::vector<std::string> args(argv + 1, argv + argc);
 #endif

@@ -3,6 +3,7 @@
 
 #include "core/LargePages.h"
 #include "qt/MainWindow.h"
+#include "solver/SparseSolvers.h"
 
 #include <QApplication>
 #include <QCommandLineParser>
@@ -12,6 +13,7 @@
 
 int main(int argc, char** argv)
 {
+    LimitSolverThreads();
     RunWithLargeMemoryPages(argv);
     QCoreApplication::setApplicationName(QStringLiteral("vela"));
     QCoreApplication::setApplicationVersion(QStringLiteral(VELA_VERSION));

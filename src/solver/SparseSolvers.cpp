@@ -5,6 +5,8 @@
 #include "solver/CholmodSolver.h"
 #endif
 
+#include <cstdlib>
+
 std::unique_ptr<SparseSolver> MakeSparseSolver()
 {
 #if defined(VELA_HAVE_CHOLMOD)
@@ -20,5 +22,12 @@ bool SparseSolverAvailable()
     return CholmodAvailable();
 #else
     return true;
+#endif
+}
+
+void LimitSolverThreads()
+{
+#if defined(VELA_HAVE_CHOLMOD)
+    ::setenv("OMP_THREAD_LIMIT", "1", 0);
 #endif
 }

@@ -15,6 +15,8 @@
 
 #include <algorithm>
 #include <cmath>
+#include <cstdlib>
+#include <filesystem>
 #include <functional>
 #include <memory>
 #include <string>
@@ -530,3 +532,33 @@ TEST(SparseSolver, TheBuildsSolverIsCholmodWhereItIsBuiltAndEigenElsewhere)
 #endif
     EXPECT_TRUE(SparseSolverAvailable());
 }
+
+#if defined(VELA_HAVE_CHOLMOD) && defined(__linux__)
+namespace {
+
+// The threads of this process now.
+std::size_t ThreadCount()
+{
+    std::size_t count = 0;
+    for ([[maybe_unused]] const auto& task : std::filesystem::directory_iterator("/proc/self/task"))
+        ++count;
+    return count;
+}
+
+} // namespace
+
+TEST(SparseSolver, CholmodStartsNoThreadsBeyondTheBlasOnes)
+{
+    // Each test runs in a process of its own, so the library is opened
+    // here, after the limit; the BLAS is kept to one thread so that every
+    // thread that appears would be one of the library's own.
+    LimitSolverThreads();
+    ::setenv("OPENBLAS_NUM_THREADS", "1", 1);
+    const std::size_t before = ThreadCount();
+    Loaded run(Frame(60, 60), SolverChoice::Sparse);
+    ASSERT_TRUE(run.model.m_SparseSystem);
+    run.model.Solve();
+    EXPECT_LT(run.model.BackwardError(run.model.m_D), 1e-14);
+    EXPECT_EQ(ThreadCount(), before);
+}
+#endif
