@@ -70,8 +70,9 @@ int main(int argc, char** argv)
     std::vector<std::string> args = Utf8Arguments();
 #else
     LimitSolverThreads();
-    RunWithLargeMemoryPages(argv);
     std::vector<std::string> args(argv + 1, argv + argc);
+    if (NamesFileOfAtLeast(args, kLargePagesFileBytes))
+        RunWithLargeMemoryPages(argv);
 #endif
     if (args.empty()) {
         std::fputs(kUsage, stderr);

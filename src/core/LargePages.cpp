@@ -1,6 +1,10 @@
 #include "core/LargePages.h"
 
+#include "core/PlatformFiles.h"
+
 #include <cstdlib> // defines __GLIBC__ where the C library is glibc
+#include <filesystem>
+#include <system_error>
 
 #if defined(__linux__) && defined(__GLIBC__)
 
@@ -69,4 +73,15 @@ std::optional<std::string> LargePageTunables(const char* tunables, const std::st
         return std::nullopt;
     std::string value = tunables && *tunables ? std::string(tunables) + ":" : std::string();
     return value + tunable + "=1";
+}
+
+bool NamesFileOfAtLeast(const std::vector<std::string>& words, std::uintmax_t bytes)
+{
+    for (const std::string& word : words) {
+        std::error_code error;
+        const std::filesystem::path path = PathFromUtf8(word);
+        if (std::filesystem::is_regular_file(path, error) && std::filesystem::file_size(path, error) >= bytes && !error)
+            return true;
+    }
+    return false;
 }

@@ -1,7 +1,9 @@
 #pragma once
 
+#include <cstdint>
 #include <optional>
 #include <string>
+#include <vector>
 
 // A large frame's elements, stiffness matrix and factor are hundreds of
 // megabytes that are written once and read a few times: in pages of 4 KiB
@@ -20,3 +22,13 @@ void RunWithLargeMemoryPages(char** argv);
 // restart is called for (already set, or the kernel gives them to every
 // program, or to none).
 std::optional<std::string> LargePageTunables(const char* tunables, const std::string& kernelSetting);
+
+// Whether one of the words names a regular file of at least bytes: a
+// program restarted for large pages starts twice (some 30 ms with the
+// libraries it loads), which a frame of a few thousand nodes would notice
+// and only a large one repays.
+bool NamesFileOfAtLeast(const std::vector<std::string>& words, std::uintmax_t bytes);
+
+// The size of Beam System File from which the restart pays: about 50,000
+// nodes.
+inline constexpr std::uintmax_t kLargePagesFileBytes = 4u << 20;

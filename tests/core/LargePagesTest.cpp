@@ -1,6 +1,10 @@
 #include "core/LargePages.h"
 
+#include "support/TestSupport.h"
+
 #include <gtest/gtest.h>
+
+#include <filesystem>
 
 namespace {
 
@@ -18,6 +22,21 @@ TEST(LargePages, AskedForOnlyWhereTheKernelGivesThemOnRequest)
     EXPECT_EQ(LargePageTunables(nullptr, "[always] madvise never"), std::nullopt);
     EXPECT_EQ(LargePageTunables(nullptr, "always madvise [never]"), std::nullopt);
     EXPECT_EQ(LargePageTunables(nullptr, ""), std::nullopt);
+}
+
+TEST(LargePages, OnlyALargeFileNamedOnTheCommandLineIsWorthTheRestart)
+{
+    ScratchDir dir;
+    const std::string small = dir.Write("small.txt", std::string(1000, 'x'));
+    const std::string large = dir.Write("large.txt", "");
+    std::filesystem::resize_file(large, kLargePagesFileBytes);
+    EXPECT_FALSE(NamesFileOfAtLeast({"solve", small, "-C", dir.Path()}, kLargePagesFileBytes));
+    EXPECT_TRUE(NamesFileOfAtLeast({"solve", large, "-C", dir.Path()}, kLargePagesFileBytes));
+    EXPECT_TRUE(NamesFileOfAtLeast({"render", "-o", "p.png", large}, kLargePagesFileBytes));
+    EXPECT_FALSE(NamesFileOfAtLeast({"solve", large}, kLargePagesFileBytes + 1));
+    // A folder, however much it holds, and a file that is not there.
+    EXPECT_FALSE(NamesFileOfAtLeast({dir.Path(), dir.File("missing.txt"), "--version"}, 1));
+    EXPECT_FALSE(NamesFileOfAtLeast({}, 0));
 }
 
 } // namespace
