@@ -3,7 +3,7 @@
 # undefined-behaviour sanitizers; warnings are errors in both), checks the
 # layering of the libraries and runs the whole test suite on both builds; in
 # between it checks the Debian package and fuzzes the reader and the batch
-# path for a minute each. Last, the Windows build: cross-built, tested under
+# path for half a minute each. Last, the Windows build: cross-built, tested under
 # Wine and compared with the Linux build (scripts/test-windows.sh).
 set -euo pipefail
 cd "$(dirname "$0")/.."
@@ -20,8 +20,9 @@ ctest --test-dir build --output-on-failure -j"$jobs"
 # The Debian package: its contents, lintian, and the packaged vela-cli.
 scripts/package.sh
 
-# A minute of coverage-guided fuzzing per target (reader, whole batch path).
-scripts/fuzz.sh 60
+# Half a minute of coverage-guided fuzzing per target (reader, whole batch
+# path); the corpus it grows is kept between runs on the same machine.
+scripts/fuzz.sh 30
 
 cmake -S . -B build-sanitize -DCMAKE_BUILD_TYPE=Debug -DVELA_SANITIZE=ON -DVELA_BUILD_BENCH=OFF -DVELA_WERROR=ON
 cmake --build build-sanitize -j"$jobs"
