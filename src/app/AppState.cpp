@@ -246,6 +246,7 @@ bool AppState::LoadBeamSystemFile(const std::string& path)
     static_cast<LayerFlags&>(*this) = FreshStructureLayers();
     m_ShowValues = values;
     m_Solved = false;
+    FitView();
     m_HoverElement = m_HoverNode = -1;
     m_StatusText.clear();
     m_Platform.SetStatusText(m_StatusText);

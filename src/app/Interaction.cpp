@@ -32,6 +32,17 @@ void AppState::OnSize(int width, int height)
     m_ClientHeight = height;
     m_ClientRect = {0, 0, width, height};
     m_View->SetUp(width, height, m_Box.m_XMin, m_Box.m_XMax, m_Box.m_YMin, m_Box.m_YMax);
+    FitView();
+}
+
+void AppState::FitView()
+{
+    m_View->FitToBox();
+    if (m_Loaded)
+        FitScene(*m_View, *m_Model, *this, m_Results.get());
+    m_ViewFitted = true;
+    m_FittedFlags = *this;
+    m_FittedResults = m_Results.get();
 }
 
 void AppState::OnChar(int code)
@@ -54,7 +65,7 @@ void AppState::OnChar(int code)
         break;
     case 'X':
     case 'x':
-        m_View->FitToBox();
+        FitView();
         m_Platform.Repaint(false);
         break;
     default:
@@ -74,6 +85,7 @@ void AppState::OnLeftButtonDown(int x, int y)
             m_PanStartY = y;
         } else if (m_ClickCount == 2) {
             m_View->Pan(x - m_PanStartX, y - m_PanStartY);
+            m_ViewFitted = false;
             m_ClickCount = 0;
             m_Platform.Repaint(false);
         }
@@ -88,8 +100,10 @@ void AppState::OnLeftButtonDown(int x, int y)
             m_ClickCount = 0;
             // A window of no extent on either axis has no scale.
             const bool degenerate = m_Corner1X == x && m_Corner1Y == y;
-            if (ViewUsable() && !degenerate)
+            if (ViewUsable() && !degenerate) {
                 m_View->ZoomToRect(m_Corner1X, m_Corner1Y, x, y);
+                m_ViewFitted = false;
+            }
             m_Platform.Repaint(false);
         }
         break;
@@ -143,6 +157,7 @@ void AppState::OnMouseMove(int x, int y)
         return;
     if (m_Mode == InteractionMode::Pan) {
         m_View->Pan(x - m_PanStartX, y - m_PanStartY);
+        m_ViewFitted = false;
         m_PanStartX = x;
         m_PanStartY = y;
         m_Platform.Repaint(false);
@@ -162,6 +177,7 @@ void AppState::OnMouseWheel(int x, int y, int delta)
     if (!std::isfinite(scale) || scale <= 0)
         return;
     m_View->ZoomAt(x, y, scale);
+    m_ViewFitted = false;
     m_Platform.Repaint(false);
 }
 
@@ -169,6 +185,9 @@ void AppState::Paint(Canvas& canvas)
 {
     if (m_ClientWidth <= 0 || m_ClientHeight <= 0)
         return;
+    // A view still as fitted takes in what the layers now shown draw.
+    if (m_ViewFitted && (m_FittedFlags != static_cast<const LayerFlags&>(*this) || m_FittedResults != m_Results.get()))
+        FitView();
     if (m_Mode == InteractionMode::ZoomWindow && m_ClickCount == 1)
         DrawRubberBand(canvas, m_Corner1X, m_Corner1Y, m_Corner2X, m_Corner2Y);
     // An empty model has nothing to draw, whatever layers are switched on.

@@ -205,7 +205,6 @@ void RenderPicture(const PictureOptions& options, const std::string& path, const
 void RenderModelPicture(const StructureModel& model, const LayerFlags& layers, const PictureOptions& options,
                         const std::string& path, const ModelResults* results)
 {
-    ViewTransform view;
-    view.SetUp(options.width, options.height, model.m_XMin, model.m_XMax, model.m_YMin, model.m_YMax);
+    const ViewTransform view = SceneView(model, layers, results, options.width, options.height, options.zoom);
     RenderPicture(options, path, [&](Canvas& canvas) { DrawScene(canvas, view, model, layers, results); });
 }
