@@ -7,6 +7,7 @@
 #include "app/Platform.h"
 #include "core/StructureModel.h"
 #include "graphics/Drawing.h"
+#include "graphics/Palette.h"
 #include "graphics/ViewTransform.h"
 #include "inspect/ReadOut.h"
 #include "inspect/Scene.h"
@@ -191,6 +192,8 @@ void AppState::Paint(Canvas& canvas)
     if (m_Mode == InteractionMode::ZoomWindow && m_ClickCount == 1)
         DrawRubberBand(canvas, m_Corner1X, m_Corner1Y, m_Corner2X, m_Corner2Y);
     // An empty model has nothing to draw, whatever layers are switched on.
-    if (m_Loaded)
-        DrawScene(canvas, *m_View, *m_Model, *this, m_Results.get(), m_HoverElement, m_HoverNode);
+    if (m_Loaded) {
+        PaletteCanvas shown(canvas, BackgroundColor());
+        DrawScene(shown, *m_View, *m_Model, *this, m_Results.get(), m_HoverElement, m_HoverNode);
+    }
 }

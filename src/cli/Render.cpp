@@ -8,6 +8,7 @@
 #include "core/StructureModel.h"
 #include "core/TextFile.h"
 #include "graphics/Layers.h"
+#include "graphics/Palette.h"
 #include "graphics/Picture.h"
 #include "graphics/ViewTransform.h"
 #include "inspect/ModelResults.h"
@@ -327,7 +328,11 @@ void RenderModelPicture(const StructureModel& model, const LayerFlags& layers, c
     CheckPictureSize(options);
     const ViewTransform view = SceneView(model, layers, results, options.width, options.height, options.zoom);
     WriteTextFile(path,
-                  DrawSvgPicture(options, [&](Canvas& canvas) { DrawScene(canvas, view, model, layers, results); }),
+                  DrawSvgPicture(options,
+                                 [&](Canvas& canvas) {
+                                     PaletteCanvas shown(canvas, options.background);
+                                     DrawScene(shown, view, model, layers, results);
+                                 }),
                   "Cannot write the picture file \"" + path + "\".");
 }
 #endif

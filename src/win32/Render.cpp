@@ -3,6 +3,7 @@
 #include "core/FatalError.h"
 #include "core/StructureModel.h"
 #include "core/TextFile.h"
+#include "graphics/Palette.h"
 #include "graphics/ViewTransform.h"
 #include "inspect/Scene.h"
 #include "win32/GdiCanvas.h"
@@ -206,5 +207,8 @@ void RenderModelPicture(const StructureModel& model, const LayerFlags& layers, c
                         const std::string& path, const ModelResults* results)
 {
     const ViewTransform view = SceneView(model, layers, results, options.width, options.height, options.zoom);
-    RenderPicture(options, path, [&](Canvas& canvas) { DrawScene(canvas, view, model, layers, results); });
+    RenderPicture(options, path, [&](Canvas& canvas) {
+        PaletteCanvas shown(canvas, options.background);
+        DrawScene(shown, view, model, layers, results);
+    });
 }
