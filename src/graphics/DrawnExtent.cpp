@@ -150,11 +150,12 @@ void FitToDrawn(ViewTransform& view, const DrawThroughView& draw)
     bool fits = first.Fill(width, height) <= 1;
     if (!fits) {
         const double smallest = fitted * kSmallestZoom;
-        // Within about two pixels of filling the margin is close enough.
-        const double enough = 1 - 2 / (kFill * std::min(width, height));
+        // Within a hundredth of filling the margin is close enough: each
+        // drawing costs as much as a paint.
+        const double enough = 0.99;
         Extent over = first;
         Extent previous = first;
-        double next = fitted / first.Fill(width, height);
+        double next = fitted * (1 + enough) / 2 / first.Fill(width, height);
         for (int round = 0; round < kRounds; ++round) {
             next = std::clamp(next, smallest, fitted);
             const Extent e = Measure(view, next, draw);
@@ -173,7 +174,10 @@ void FitToDrawn(ViewTransform& view, const DrawThroughView& draw)
             }
             const double previousFill = previous.Fill(width, height);
             const double slope = (fill - previousFill) / (e.scale - previous.scale);
-            double guess = std::isfinite(slope) && slope > 0 ? e.scale + (1 - fill) / slope : e.scale / fill;
+            // Aimed at the middle of what is close enough, so that a drawing
+            // whose labels jump a little as the scale changes still lands in it.
+            const double aim = (1 + enough) / 2;
+            double guess = std::isfinite(slope) && slope > 0 ? e.scale + (aim - fill) / slope : e.scale * aim / fill;
             if (fits && !(guess > best.scale && guess < over.scale))
                 guess = (best.scale + over.scale) / 2;
             else if (!fits && !(guess < over.scale))
