@@ -75,6 +75,8 @@ constexpr double kSlack = 1;
 // Zooming out stops here, whatever does not fit by then (labels larger than
 // a tiny window): a part of the box's own fitted scale.
 constexpr double kSmallestZoom = 0.05;
+// The widest border around the client area that is measured as if on it.
+constexpr int kPad = 1024;
 // Measured drawings after the first, at most.
 constexpr int kRounds = 6;
 
@@ -96,10 +98,11 @@ struct Extent {
 
 Extent Measure(const ViewTransform& fitted, double scale, const DrawThroughView& draw)
 {
-    // Drawn on a client area larger by the whole client on every side, so
+    // Drawn on a client area larger by the whole client on every side (at
+    // most kPad pixels: what places labels keeps a grid over the area), so
     // that whatever culls or places by the screen (labels kept only where
     // they fit) treats what lies just beyond the window as drawn.
-    const int pad = std::max(fitted.m_Width, fitted.m_Height);
+    const int pad = std::min(std::max(fitted.m_Width, fitted.m_Height), kPad);
     ViewTransform view = fitted;
     view.m_Width = fitted.m_Width + 2 * pad;
     view.m_Height = fitted.m_Height + 2 * pad;
