@@ -68,6 +68,9 @@ TEST(Translations, TheWindowsOwnTextsReadInEnglishToo)
     platform.m_Choices.push_back(home.Write("frame.txt", UnloadedPortal()));
     state.OnCommand(MenuId::Open);     // loads all but zero
     state.OnCommand(MenuId::Deformed); // not solved
+    state.OnCommand(MenuId::Solve);
+    platform.m_SaveChoice = home.File("no such folder/results.csv");
+    state.OnCommand(MenuId::ExportResults); // cannot write there
     platform.m_FolderBlocked = true;
     platform.m_Choices.push_back(home.File("frame.txt"));
     state.OnCommand(MenuId::Open); // the folder takes no files
@@ -83,9 +86,11 @@ TEST(Translations, TheWindowsOwnTextsReadInEnglishToo)
               "还没有在打开对话框中选择文件!\nNo file has been chosen in the Open dialog yet!");
     EXPECT_EQ(platform.m_Messages[1].text, "文件\"综合算例.txt\"不存在!\nThe file \"综合算例.txt\" does not exist!");
     EXPECT_EQ(platform.m_Messages[2].text, "结构还未求解!\nThe structure has not been solved yet!");
-    for (const char* text :
-         {"梁系集中力太小|Fmax|<1e-10!", "临时给m_VisualScaleofForce赋值为1", "梁系分布压力太小|Pmax|<1e-10!",
-          "临时给m_VisualScaleofPress赋值为1", "当前文件所在设备无法写入!这样会造成某些计算结果无法输出。"})
+    const std::string exportFailed = "无法写入文件\"" + home.File("no such folder/results.csv") + "\"!";
+    for (const std::string& text :
+         {std::string("梁系集中力太小|Fmax|<1e-10!"), std::string("临时给m_VisualScaleofForce赋值为1"),
+          std::string("梁系分布压力太小|Pmax|<1e-10!"), std::string("临时给m_VisualScaleofPress赋值为1"),
+          std::string("当前文件所在设备无法写入!这样会造成某些计算结果无法输出。"), exportFailed})
         EXPECT_NE(std::find(firstLines.begin(), firstLines.end(), text), firstLines.end()) << text;
 }
 
