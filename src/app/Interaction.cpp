@@ -186,8 +186,11 @@ void AppState::Paint(Canvas& canvas)
 {
     if (m_ClientWidth <= 0 || m_ClientHeight <= 0)
         return;
-    // A view still as fitted takes in what the layers now shown draw.
-    if (m_ViewFitted && (m_FittedFlags != static_cast<const LayerFlags&>(*this) || m_FittedResults != m_Results.get()))
+    // A view still as fitted takes in what the layers now shown draw (a new
+    // solution matters only where its results are drawn).
+    const bool resultsDrawn = m_ShowDeformed || m_ShowMoment || m_ShowShear || m_ShowAxial || m_ShowReactions;
+    if (m_ViewFitted && (m_FittedFlags != static_cast<const LayerFlags&>(*this) ||
+                         (resultsDrawn && m_FittedResults != m_Results.get())))
         FitView();
     if (m_Mode == InteractionMode::ZoomWindow && m_ClickCount == 1)
         DrawRubberBand(canvas, m_Corner1X, m_Corner1Y, m_Corner2X, m_Corner2Y);
