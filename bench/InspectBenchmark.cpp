@@ -107,6 +107,37 @@ void BM_MomentValues(benchmark::State& state)
     state.counters["shown"] = static_cast<double>(shown);
 }
 
+// The view fitted to what is drawn, as at load (range(1) 0: the structure
+// with its loads and supports) and after choosing the moment diagram with
+// its values (1): the measured drawings the fit takes beyond the box's fit.
+void BM_FitScene(benchmark::State& state)
+{
+    Loaded& frame = Frame(static_cast<int>(state.range(0)));
+    StructureModel& model = *frame.model;
+    if (model.m_AverageElemLength == 0) {
+        model.ComputeInertiaLevels();
+        model.m_AverageElemLength = model.ComputeAverageElemLength();
+        model.ComputeForceScale();
+        model.ComputePressScale();
+    }
+    LayerFlags flags = FreshStructureLayers();
+    if (state.range(1) == 1) {
+        flags = LayerFlags{};
+        flags.m_ShowStructure = true;
+        flags.m_ShowMoment = true;
+        flags.m_ShowValues = true;
+    }
+    double zoomedOut = 1;
+    for (auto _ : state) {
+        ViewTransform view = frame.view;
+        FitScene(view, model, flags, frame.results.get());
+        zoomedOut = view.m_Scale / frame.view.m_Scale;
+        benchmark::DoNotOptimize(zoomedOut);
+    }
+    state.counters["members"] = model.m_NELEM;
+    state.counters["scale"] = zoomedOut;
+}
+
 // What the status bar says for a pointer over the middle of the picture.
 void BM_ReadOut(benchmark::State& state)
 {
@@ -120,6 +151,7 @@ void BM_ReadOut(benchmark::State& state)
 
 BENCHMARK(BM_ModelResults)->Arg(0)->Arg(1)->Unit(benchmark::kMillisecond);
 BENCHMARK(BM_MomentValues)->Args({0, 1})->Args({1, 1})->Args({1, 50})->Unit(benchmark::kMillisecond);
+BENCHMARK(BM_FitScene)->Args({0, 0})->Args({1, 0})->Args({1, 1})->Unit(benchmark::kMillisecond);
 BENCHMARK(BM_ReadOut)->Arg(0)->Arg(1)->Unit(benchmark::kMillisecond);
 
 BENCHMARK_MAIN();

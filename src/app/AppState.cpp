@@ -2,6 +2,7 @@
 
 #include "app/Menu.h"
 #include "app/Platform.h"
+#include "app/Translations.h"
 #include "core/FatalError.h"
 #include "core/PlatformFiles.h"
 #include "core/StructureModel.h"
@@ -84,7 +85,7 @@ void HideLoadsAndSupports(LayerFlags& flags)
 
 void AppState::MessageWarnings::Warning(const std::string& text)
 {
-    m_Platform.ShowMessage(kCaption, text);
+    m_Platform.ShowMessage(kCaption, WithEnglish(text));
 }
 
 AppState::AppState(Platform& platform, std::string buildDate)
@@ -100,7 +101,7 @@ AppState::~AppState() = default;
 
 void AppState::Warning(const std::string& text)
 {
-    m_Platform.ShowMessage(kCaption, text);
+    m_Platform.ShowMessage(kCaption, WithEnglish(text));
 }
 
 std::string AppState::WindowTitle() const
@@ -246,6 +247,7 @@ bool AppState::LoadBeamSystemFile(const std::string& path)
     static_cast<LayerFlags&>(*this) = FreshStructureLayers();
     m_ShowValues = values;
     m_Solved = false;
+    FitView();
     m_HoverElement = m_HoverNode = -1;
     m_StatusText.clear();
     m_Platform.SetStatusText(m_StatusText);

@@ -161,6 +161,9 @@ private:
     void EditCurrentFile();
     void OpenInViewer(const std::string& path);
     bool ViewUsable() const;
+    // Fits the view to what the layers shown draw, and keeps it fitted
+    // while the layers change, until the user pans or zooms.
+    void FitView();
 
     Platform& m_Platform;
     std::string m_BuildDate;
@@ -170,4 +173,7 @@ private:
     std::string m_StatusText;
     MessageWarnings m_Sink;
     ModelSetup m_Setup;
+    bool m_ViewFitted = false;
+    LayerFlags m_FittedFlags;
+    const ModelResults* m_FittedResults = nullptr;
 };

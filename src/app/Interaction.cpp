@@ -7,6 +7,7 @@
 #include "app/Platform.h"
 #include "core/StructureModel.h"
 #include "graphics/Drawing.h"
+#include "graphics/Palette.h"
 #include "graphics/ViewTransform.h"
 #include "inspect/ReadOut.h"
 #include "inspect/Scene.h"
@@ -32,6 +33,17 @@ void AppState::OnSize(int width, int height)
     m_ClientHeight = height;
     m_ClientRect = {0, 0, width, height};
     m_View->SetUp(width, height, m_Box.m_XMin, m_Box.m_XMax, m_Box.m_YMin, m_Box.m_YMax);
+    FitView();
+}
+
+void AppState::FitView()
+{
+    m_View->FitToBox();
+    if (m_Loaded)
+        FitScene(*m_View, *m_Model, *this, m_Results.get());
+    m_ViewFitted = true;
+    m_FittedFlags = *this;
+    m_FittedResults = m_Results.get();
 }
 
 void AppState::OnChar(int code)
@@ -54,7 +66,7 @@ void AppState::OnChar(int code)
         break;
     case 'X':
     case 'x':
-        m_View->FitToBox();
+        FitView();
         m_Platform.Repaint(false);
         break;
     default:
@@ -74,6 +86,7 @@ void AppState::OnLeftButtonDown(int x, int y)
             m_PanStartY = y;
         } else if (m_ClickCount == 2) {
             m_View->Pan(x - m_PanStartX, y - m_PanStartY);
+            m_ViewFitted = false;
             m_ClickCount = 0;
             m_Platform.Repaint(false);
         }
@@ -88,8 +101,10 @@ void AppState::OnLeftButtonDown(int x, int y)
             m_ClickCount = 0;
             // A window of no extent on either axis has no scale.
             const bool degenerate = m_Corner1X == x && m_Corner1Y == y;
-            if (ViewUsable() && !degenerate)
+            if (ViewUsable() && !degenerate) {
                 m_View->ZoomToRect(m_Corner1X, m_Corner1Y, x, y);
+                m_ViewFitted = false;
+            }
             m_Platform.Repaint(false);
         }
         break;
@@ -143,6 +158,7 @@ void AppState::OnMouseMove(int x, int y)
         return;
     if (m_Mode == InteractionMode::Pan) {
         m_View->Pan(x - m_PanStartX, y - m_PanStartY);
+        m_ViewFitted = false;
         m_PanStartX = x;
         m_PanStartY = y;
         m_Platform.Repaint(false);
@@ -162,6 +178,7 @@ void AppState::OnMouseWheel(int x, int y, int delta)
     if (!std::isfinite(scale) || scale <= 0)
         return;
     m_View->ZoomAt(x, y, scale);
+    m_ViewFitted = false;
     m_Platform.Repaint(false);
 }
 
@@ -169,9 +186,17 @@ void AppState::Paint(Canvas& canvas)
 {
     if (m_ClientWidth <= 0 || m_ClientHeight <= 0)
         return;
+    // A view still as fitted takes in what the layers now shown draw (a new
+    // solution matters only where its results are drawn).
+    const bool resultsDrawn = m_ShowDeformed || m_ShowMoment || m_ShowShear || m_ShowAxial || m_ShowReactions;
+    if (m_ViewFitted && (m_FittedFlags != static_cast<const LayerFlags&>(*this) ||
+                         (resultsDrawn && m_FittedResults != m_Results.get())))
+        FitView();
     if (m_Mode == InteractionMode::ZoomWindow && m_ClickCount == 1)
         DrawRubberBand(canvas, m_Corner1X, m_Corner1Y, m_Corner2X, m_Corner2Y);
     // An empty model has nothing to draw, whatever layers are switched on.
-    if (m_Loaded)
-        DrawScene(canvas, *m_View, *m_Model, *this, m_Results.get(), m_HoverElement, m_HoverNode);
+    if (m_Loaded) {
+        PaletteCanvas shown(canvas, BackgroundColor());
+        DrawScene(shown, *m_View, *m_Model, *this, m_Results.get(), m_HoverElement, m_HoverNode);
+    }
 }

@@ -8,6 +8,7 @@
 #include "core/StructureModel.h"
 #include "core/TextFile.h"
 #include "graphics/Layers.h"
+#include "graphics/Palette.h"
 #include "graphics/Picture.h"
 #include "graphics/ViewTransform.h"
 #include "inspect/ModelResults.h"
@@ -21,6 +22,8 @@
 
 #include <algorithm>
 #include <cctype>
+#include <charconv>
+#include <cmath>
 #include <filesystem>
 #include <iostream>
 #include <optional>
@@ -49,7 +52,7 @@ constexpr bool kWritesPdf = false;
 #endif
 
 constexpr const char* kUsage = "usage: vela-cli render FILE -o " VELA_PICTURE_FILES " [--layers LIST] [--size WxH]\n"
-                               "                       [--background black|white]\n";
+                               "                       [--background black|white] [--zoom F]\n";
 
 constexpr const char* kHelp = "Draws a Beam System File the way the window shows it and saves the picture;\n"
                               "the format follows the extension of OUT.\n"
@@ -64,6 +67,9 @@ constexpr const char* kHelp = "Draws a Beam System File the way the window shows
                               "                       numbers on the diagrams (e.g. --layers moment,values)\n"
                               "  --size WxH           the picture's size in pixels (default: 1024x768)\n"
                               "  --background COLOUR  black (default) or white\n"
+                              "  --zoom F             zoom about the middle of the fitted picture: F below 1\n"
+                              "                       zooms out (0.5: half as large), above 1 in; 0.01 to 100\n"
+                              "                       (default: 1, everything drawn just fits)\n"
                               "  -h, --help           show this help\n";
 
 // A usage problem: the message for standard error.
@@ -177,6 +183,22 @@ void ParseSize(const std::string& text, RenderRequest& args)
     args.height = *height;
 }
 
+// The smallest and largest zoom accepted.
+constexpr double kMinZoom = 0.01;
+constexpr double kMaxZoom = 100;
+
+void ParseZoom(const std::string& text, RenderRequest& args)
+{
+    double zoom = 0;
+    const char* const end = text.data() + text.size();
+    const std::from_chars_result r = std::from_chars(text.data(), end, zoom);
+    const bool number = !text.empty() && r.ec == std::errc() && r.ptr == end && std::isfinite(zoom);
+    if (!number || zoom < kMinZoom || zoom > kMaxZoom)
+        throw UsageError{"--zoom must be a number from 0.01 to 100 (below 1 zooms out, e.g. 0.5), not \"" + text +
+                         "\""};
+    args.zoom = zoom;
+}
+
 void ParseBackground(const std::string& text, RenderRequest& args)
 {
     const std::string colour = Lower(text);
@@ -219,7 +241,8 @@ RenderRequest ParseArgs(const std::vector<std::string>& words)
             name = word.substr(0, eq);
             value = word.substr(eq + 1);
         }
-        if (name != "-o" && name != "--output" && name != "--layers" && name != "--size" && name != "--background")
+        if (name != "-o" && name != "--output" && name != "--layers" && name != "--size" && name != "--background" &&
+            name != "--zoom")
             throw UsageError{"unknown option \"" + word + "\""};
         if (!value) {
             if (i + 1 >= words.size())
@@ -240,6 +263,8 @@ RenderRequest ParseArgs(const std::vector<std::string>& words)
             ParseLayers(*value, args);
         } else if (name == "--size") {
             ParseSize(*value, args);
+        } else if (name == "--zoom") {
+            ParseZoom(*value, args);
         } else {
             ParseBackground(*value, args);
         }
@@ -301,10 +326,13 @@ void RenderModelPicture(const StructureModel& model, const LayerFlags& layers, c
                         const std::string& path, const ModelResults* results)
 {
     CheckPictureSize(options);
-    ViewTransform view;
-    view.SetUp(options.width, options.height, model.m_XMin, model.m_XMax, model.m_YMin, model.m_YMax);
+    const ViewTransform view = SceneView(model, layers, results, options.width, options.height, options.zoom);
     WriteTextFile(path,
-                  DrawSvgPicture(options, [&](Canvas& canvas) { DrawScene(canvas, view, model, layers, results); }),
+                  DrawSvgPicture(options,
+                                 [&](Canvas& canvas) {
+                                     PaletteCanvas shown(canvas, options.background);
+                                     DrawScene(shown, view, model, layers, results);
+                                 }),
                   "Cannot write the picture file \"" + path + "\".");
 }
 #endif
@@ -328,6 +356,7 @@ int Render(const RenderRequest& args)
     options.width = args.width;
     options.height = args.height;
     options.background = args.background;
+    options.zoom = args.zoom;
     RenderModelPicture(*model, args.layers, options, args.output, results.get());
     return 0;
 }

@@ -8,7 +8,7 @@
 #include <vector>
 
 // vela-cli render FILE -o OUT.png|OUT.svg|OUT.pdf [--layers LIST] [--size WxH]
-//                 [--background black|white]
+//                 [--background black|white] [--zoom F]
 
 // What a render command line asks for.
 struct RenderRequest {
@@ -20,6 +20,8 @@ struct RenderRequest {
     int width = 1024;
     int height = 768;
     COLORREF background = 0;
+    // Below 1 zooms out of the fitted picture, above 1 in.
+    double zoom = 1;
     bool help = false;
 };
 

@@ -29,6 +29,8 @@ struct LayerFlags {
     bool m_ShowReactions = false;
     // The values of the result diagram shown.
     bool m_ShowValues = false;
+
+    bool operator==(const LayerFlags&) const = default;
 };
 
 // The layers shown right after a file has been opened: the structure with

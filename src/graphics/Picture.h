@@ -24,6 +24,9 @@ struct PictureOptions {
     int height = 768;
     // Filled before anything is drawn (black or white in the window).
     COLORREF background = 0;
+    // The view's zoom about the centre of its fit to what is drawn: below
+    // 1 zooms out, above 1 in.
+    double zoom = 1;
 };
 
 // The largest side accepted for a picture, in pixels.

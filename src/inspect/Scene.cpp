@@ -2,6 +2,7 @@
 
 #include "core/StructureModel.h"
 #include "graphics/Drawing.h"
+#include "graphics/DrawnExtent.h"
 #include "graphics/ViewTransform.h"
 #include "inspect/ModelResults.h"
 
@@ -430,4 +431,21 @@ void DrawScene(Canvas& canvas, const ViewTransform& view, const StructureModel& 
     if (results && &results->Model() != &model)
         results = nullptr;
     DrawLayers(canvas, view, model, flags, BuildOverlay(results, view, flags, highlightElement, highlightNode));
+}
+
+void FitScene(ViewTransform& view, const StructureModel& model, const LayerFlags& flags, const ModelResults* results)
+{
+    FitToDrawn(
+        view, [&](Canvas& canvas, const ViewTransform& through) { DrawScene(canvas, through, model, flags, results); });
+}
+
+ViewTransform SceneView(const StructureModel& model, const LayerFlags& flags, const ModelResults* results, int width,
+                        int height, double zoom)
+{
+    ViewTransform view;
+    view.SetUp(width, height, model.m_XMin, model.m_XMax, model.m_YMin, model.m_YMax);
+    FitScene(view, model, flags, results);
+    if (std::isfinite(zoom) && zoom > 0)
+        view.ZoomAt(view.m_OriginX, view.m_OriginY, view.m_Scale * zoom);
+    return view;
 }

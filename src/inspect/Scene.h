@@ -1,13 +1,13 @@
 #pragma once
 
 #include "graphics/Layers.h"
+#include "graphics/ViewTransform.h"
 
 #include <vector>
 
 class Canvas;
 class ModelResults;
 class StructureModel;
-class ViewTransform;
 
 // What a picture of a solved model shows beyond the model itself: the
 // values on the diagram shown and the reactions, taken from the results.
@@ -37,3 +37,14 @@ ResultOverlay BuildOverlay(const ModelResults* results, const ViewTransform& vie
 // paint a model. results, when given, must be those of model.
 void DrawScene(Canvas& canvas, const ViewTransform& view, const StructureModel& model, const LayerFlags& flags,
                const ModelResults* results, int highlightElement = -1, int highlightNode = -1);
+
+// Widens the view, fitted to the model's box, so that everything DrawScene
+// draws for these layers (loads, diagrams, their values, labels) lies in the
+// client area; a picture with nothing beyond the box keeps the box's fit.
+void FitScene(ViewTransform& view, const StructureModel& model, const LayerFlags& flags, const ModelResults* results);
+
+// The view of a width x height picture of the model: FitScene's fit, then
+// zoomed by zoom about its centre (below 1 out, above 1 in; a zoom that is
+// not a positive number is ignored).
+ViewTransform SceneView(const StructureModel& model, const LayerFlags& flags, const ModelResults* results, int width,
+                        int height, double zoom = 1);

@@ -28,6 +28,11 @@ DrawingArea::DrawingArea(AppState& state, QWidget* parent) : QWidget(parent), m_
 {
     setCursor(Qt::CrossCursor);
     setMouseTracking(true);
+    // The keys are the drawing's: the area takes the focus when clicked, so
+    // that a menu bar left in its keyboard mode after a menu was closed
+    // with Esc does not keep the next Esc for itself. Unhandled keys go on
+    // to the window.
+    setFocusPolicy(Qt::StrongFocus);
     // Every paint covers the whole area; black shows only before the first.
     setAttribute(Qt::WA_OpaquePaintEvent);
     QPalette black = palette();
@@ -114,6 +119,7 @@ MainWindow::MainWindow(const QString& buildDate, std::unique_ptr<ViewerLauncher>
     m_Area = new DrawingArea(*m_State, this);
     m_Platform->SetDrawingArea(m_Area);
     setCentralWidget(m_Area);
+    m_Area->setFocus();
 
     // The read-out of what is under the pointer.
     m_StatusLabel = new QLabel(this);

@@ -3,6 +3,7 @@
 #include "core/FatalError.h"
 #include "core/StructureModel.h"
 #include "core/TextFile.h"
+#include "graphics/Palette.h"
 #include "graphics/ViewTransform.h"
 #include "inspect/Scene.h"
 #include "qt/QtCanvas.h"
@@ -142,7 +143,9 @@ void RenderPicture(const PictureOptions& options, const std::string& path, const
 void RenderModelPicture(const StructureModel& model, const LayerFlags& layers, const PictureOptions& options,
                         const std::string& path, const ModelResults* results)
 {
-    ViewTransform view;
-    view.SetUp(options.width, options.height, model.m_XMin, model.m_XMax, model.m_YMin, model.m_YMax);
-    RenderPicture(options, path, [&](Canvas& canvas) { DrawScene(canvas, view, model, layers, results); });
+    const ViewTransform view = SceneView(model, layers, results, options.width, options.height, options.zoom);
+    RenderPicture(options, path, [&](Canvas& canvas) {
+        PaletteCanvas shown(canvas, options.background);
+        DrawScene(shown, view, model, layers, results);
+    });
 }

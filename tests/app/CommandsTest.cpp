@@ -12,7 +12,8 @@
 
 namespace {
 
-const std::string kNotSolved = "结构还未求解!";
+// The box says the program's words and, under them, their English.
+const std::string kNotSolved = "结构还未求解!\nThe structure has not been solved yet!";
 
 LayerFlags FlagsOf(const AppState& state)
 {
@@ -208,7 +209,8 @@ TEST_F(Commands, ResultFileRemovedByTheUserIsReportedMissing)
     m_State.OnCommand(MenuId::NodalReaction);
     EXPECT_TRUE(m_Platform.m_Viewed.empty());
     ASSERT_EQ(m_Platform.m_Messages.size(), 1u);
-    EXPECT_EQ(m_Platform.m_Messages[0].text, "文件\"Nodal_Reaction.txt\"不存在!");
+    EXPECT_EQ(m_Platform.m_Messages[0].text,
+              "文件\"Nodal_Reaction.txt\"不存在!\nThe file \"Nodal_Reaction.txt\" does not exist!");
 }
 
 TEST_F(Commands, OpeningAnotherFileResetsTheSolution)
@@ -325,7 +327,7 @@ TEST_F(Commands, ExampleFileIsLookedUpInTheCurrentFolder)
     m_State.OnCommand(MenuId::StartFromExample);
     ASSERT_EQ(m_Platform.m_Messages.size(), 1u);
     EXPECT_EQ(m_Platform.m_Messages[0].caption, "Warning!");
-    EXPECT_EQ(m_Platform.m_Messages[0].text, "文件\"综合算例.txt\"不存在!");
+    EXPECT_EQ(m_Platform.m_Messages[0].text, "文件\"综合算例.txt\"不存在!\nThe file \"综合算例.txt\" does not exist!");
     EXPECT_TRUE(m_Platform.m_Viewed.empty());
     EXPECT_EQ(m_State.m_Model->m_NPOIN, 2);
 

@@ -4,6 +4,7 @@
 #include "app/Menu.h"
 #include "core/StructureModel.h"
 #include "graphics/ViewTransform.h"
+#include "inspect/Scene.h"
 #include "support/TestSupport.h"
 
 #include <gtest/gtest.h>
@@ -237,7 +238,10 @@ TEST_F(Gestures, ResizingRefits)
 {
     m_State.OnMouseWheel(10, 10, 120);
     m_State.OnSize(1000, 500);
-    m_Twin.SetUp(1000, 500, 0, 10, 0, 1);
+    // The box's fit, widened for the support and the load.
+    const WorldBox& b = m_State.m_Box;
+    m_Twin.SetUp(1000, 500, b.m_XMin, b.m_XMax, b.m_YMin, b.m_YMax);
+    FitScene(m_Twin, *m_State.m_Model, m_State, m_State.Results());
     ExpectTwin();
     EXPECT_EQ(m_State.m_ClientRect.right, 1000);
     EXPECT_EQ(m_State.m_ClientRect.bottom, 500);

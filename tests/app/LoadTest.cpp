@@ -128,7 +128,7 @@ TEST_F(Loading, SingularSystemLeavesTheModelUnsolved)
     m_Platform.Forget();
     m_State.OnCommand(MenuId::Deformed);
     ASSERT_EQ(m_Platform.m_Messages.size(), 1u);
-    EXPECT_EQ(m_Platform.m_Messages[0].text, "结构还未求解!");
+    EXPECT_EQ(m_Platform.m_Messages[0].text, "结构还未求解!\nThe structure has not been solved yet!");
 }
 
 TEST_F(Loading, FailedSolveTakesDownTheDiagramsOfTheLastSolution)
@@ -163,7 +163,8 @@ TEST_F(Loading, SoftWarningsBecomeMessageBoxes)
     ASSERT_GE(m_Platform.m_Messages.size(), 2u);
     for (const auto& message : m_Platform.m_Messages)
         EXPECT_EQ(message.caption, "Warning!");
-    EXPECT_EQ(m_Platform.m_Messages[1].text, "临时给m_VisualScaleofForce赋值为1");
+    EXPECT_EQ(m_Platform.m_Messages[1].text,
+              "临时给m_VisualScaleofForce赋值为1\nm_VisualScaleofForce is set to 1 for now");
 }
 
 TEST_F(Loading, ProbeLeavesTheUsersTempFileIntact)
@@ -197,7 +198,9 @@ TEST_F(Loading, BlockedFolderAbandonsTheLoad)
     Open(m_Home.Write("beam.txt", kCantilever));
     ASSERT_EQ(m_Platform.m_Messages.size(), 1u);
     EXPECT_EQ(m_Platform.m_Messages[0].caption, "Warning!");
-    EXPECT_EQ(m_Platform.m_Messages[0].text, "当前文件所在设备无法写入!这样会造成某些计算结果无法输出。");
+    EXPECT_EQ(m_Platform.m_Messages[0].text,
+              "当前文件所在设备无法写入!这样会造成某些计算结果无法输出。\n"
+              "The current file's device cannot be written to! Some results will not be written.");
     EXPECT_EQ(m_State.m_Model.get(), model);
     EXPECT_EQ(m_State.m_Model->m_NPOIN, 4);
     EXPECT_TRUE(m_Platform.m_Repaints.empty());

@@ -17,7 +17,8 @@
 
 namespace {
 
-const std::string kNotSolved = "结构还未求解!";
+// The box says the program's words and, under them, their English.
+const std::string kNotSolved = "结构还未求解!\nThe structure has not been solved yet!";
 
 // The portal frame in an 800 x 600 area, opened from a scratch folder.
 class Reading : public ::testing::Test {

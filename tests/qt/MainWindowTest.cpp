@@ -19,6 +19,7 @@
 #include <QMenuBar>
 #include <QMessageBox>
 #include <QMouseEvent>
+#include <QTest>
 #include <QTimer>
 #include <QUrl>
 #include <QWheelEvent>
@@ -259,6 +260,39 @@ TEST_F(Window, RubberBandIsDrawnWhileZooming)
     EXPECT_EQ(after.pixel(120, 50) & 0xFFFFFF, 0u);
 }
 
+TEST_F(Window, EscCancelsAZoomWindowAfterAMenuHasBeenUsed)
+{
+    // Through the platform's queue, to the focus widget, as typed and
+    // clicked: open File from the menu bar, close it with Esc, then start a
+    // zoom window and take it back with Esc.
+    ASSERT_TRUE(LoadPortalFrame());
+    QApplication::setActiveWindow(&m_Window);
+    QMenuBar* bar = m_Window.menuBar();
+    QAction* file = bar->actions().value(0);
+    ASSERT_NE(file, nullptr);
+    QTest::mouseClick(bar, Qt::LeftButton, Qt::NoModifier, bar->actionGeometry(file).center());
+    QCoreApplication::processEvents();
+    ASSERT_NE(QApplication::activePopupWidget(), nullptr);
+    QTest::keyClick(static_cast<QWidget*>(nullptr), Qt::Key_Escape);
+    QCoreApplication::processEvents();
+    ASSERT_EQ(QApplication::activePopupWidget(), nullptr);
+
+    const double fitted = State().m_View->m_Scale;
+    QTest::keyClick(static_cast<QWidget*>(nullptr), Qt::Key_Z, Qt::NoModifier);
+    EXPECT_EQ(State().m_Mode, 2);
+    QTest::mouseClick(m_Window.Area(), Qt::LeftButton, Qt::NoModifier, QPoint(100, 100));
+    QTest::mouseMove(m_Window.Area(), QPoint(250, 200));
+    QCoreApplication::processEvents();
+    QTest::keyClick(static_cast<QWidget*>(nullptr), Qt::Key_Escape);
+    QCoreApplication::processEvents();
+    EXPECT_EQ(State().m_Mode, 0);
+    // The outline is gone and the next click does not zoom.
+    const QImage after = m_Window.Area()->grab().toImage();
+    EXPECT_NE(after.pixel(175, 100) & 0xFFFFFF, 0xFFFFFFu);
+    QTest::mouseClick(m_Window.Area(), Qt::LeftButton, Qt::NoModifier, QPoint(300, 260));
+    EXPECT_DOUBLE_EQ(State().m_View->m_Scale, fitted);
+}
+
 TEST_F(Window, KeysMouseAndWheelChangeTheView)
 {
     ASSERT_TRUE(LoadPortalFrame());
@@ -324,7 +358,7 @@ TEST_F(Window, RealMessageBoxHasTheWarningCaptionAndOnlyOk)
     });
     m_Window.Action(MenuId::Deformed)->trigger();
     EXPECT_EQ(title, "Warning!");
-    EXPECT_EQ(text, QString::fromUtf8("结构还未求解!"));
+    EXPECT_EQ(text, QString::fromUtf8("结构还未求解!\nThe structure has not been solved yet!"));
     EXPECT_EQ(buttons, 1);
 }
 

@@ -68,6 +68,14 @@ TEST(RenderCommand, DefaultsToTheFreshStructureOnBlackAt1024x768)
     EXPECT_EQ(other->width, 640);
     EXPECT_EQ(other->height, 480);
     EXPECT_EQ(other->background, 0xFFFFFFu);
+    EXPECT_EQ(request->zoom, 1);
+
+    const std::optional<RenderRequest> zoomed = Parse({"frame.txt", "-o", "frame.png", "--zoom", "0.7"});
+    ASSERT_TRUE(zoomed);
+    EXPECT_EQ(zoomed->zoom, 0.7);
+    const std::optional<RenderRequest> closer = Parse({"frame.txt", "--zoom=2.5", "-o", "frame.png"});
+    ASSERT_TRUE(closer);
+    EXPECT_EQ(closer->zoom, 2.5);
 }
 
 TEST(RenderCommand, LayerNamesSwitchTheirLayers)
@@ -134,6 +142,15 @@ TEST(RenderCommand, UsageErrorsEndWithStatus2AndSayWhatIsWrong)
         {{"f.txt", "-o", "f.png", "--size", "10x-5"}, "--size"},
         {{"f.txt", "-o", "f.png", "--size", "99999x10"}, "--size"},
         {{"f.txt", "-o", "f.png", "--background", "grey"}, "black or white"},
+        {{"f.txt", "-o", "f.png", "--zoom", "0"}, "--zoom must be a number from 0.01 to 100"},
+        {{"f.txt", "-o", "f.png", "--zoom", "-0.5"}, "--zoom must be a number"},
+        {{"f.txt", "-o", "f.png", "--zoom", "half"}, "not \"half\""},
+        {{"f.txt", "-o", "f.png", "--zoom", "0.5x"}, "--zoom must be a number"},
+        {{"f.txt", "-o", "f.png", "--zoom="}, "--zoom must be a number"},
+        {{"f.txt", "-o", "f.png", "--zoom", "nan"}, "--zoom must be a number"},
+        {{"f.txt", "-o", "f.png", "--zoom", "inf"}, "--zoom must be a number"},
+        {{"f.txt", "-o", "f.png", "--zoom", "1000"}, "--zoom must be a number"},
+        {{"f.txt", "-o", "f.png", "--zoom"}, "--zoom needs a value"},
     };
     for (const auto& [args, reason] : cases) {
         const CommandRun run = RunRender(args);
@@ -150,6 +167,7 @@ TEST(RenderCommand, HelpGoesToStandardOutput)
     EXPECT_EQ(run.status, 0);
     EXPECT_NE(run.out.find("usage: vela-cli render"), std::string::npos);
     EXPECT_NE(run.out.find("--layers"), std::string::npos);
+    EXPECT_NE(run.out.find("--zoom F"), std::string::npos);
     EXPECT_TRUE(run.err.empty());
 }
 

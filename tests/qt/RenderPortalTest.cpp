@@ -91,10 +91,40 @@ QImage Load(const std::string& path)
     return image.convertToFormat(QImage::Format_RGB32);
 }
 
-// In a 1024 x 768 client the 6 x 4 frame is drawn at 162.13 pixels per
-// unit about (512, 384): the beam runs along y = 60 from x = 26 to 998, the
-// columns down to y = 708, and the fixed base's support square spans 7..46
-// by 688..727.
+// The bounding box of the pixels of one colour (empty when there are none).
+template <typename Colour>
+QRect BoxWhere(const QImage& image, Colour colour)
+{
+    QRect box;
+    for (int y = 0; y < image.height(); ++y)
+        for (int x = 0; x < image.width(); ++x)
+            if (colour(image.pixel(x, y)))
+                box |= QRect(x, y, 1, 1);
+    return box;
+}
+
+QRect BoxOf(const QImage& image, QRgb colour)
+{
+    return BoxWhere(image, [colour](QRgb p) { return (p & 0xFFFFFF) == colour; });
+}
+
+// Whatever else is drawn, the 6 x 4 frame is drawn whole, in its
+// proportions, inside the picture: the members' centre lines 3:2 (the
+// columns' 3-pixel and the beam's 6-pixel pens add a few pixels).
+QRect ExpectPortalFrame(const QImage& image, QSize size = QSize(1024, 768))
+{
+    EXPECT_EQ(image.size(), size);
+    const QRect frame = BoxOf(image, 0x0000FF);
+    EXPECT_FALSE(frame.isEmpty());
+    EXPECT_TRUE(image.rect().contains(frame));
+    EXPECT_NEAR((frame.width() - 3) / static_cast<double>(frame.height() - 3), 1.5, 0.02)
+        << frame.width() << " x " << frame.height();
+    return frame;
+}
+
+// The members alone keep the box's fit: in a 1024 x 768 client the 6 x 4
+// frame is drawn at 162.13 pixels per unit about (512, 384): the beam runs
+// along y = 60 from x = 26 to 998, the columns down to y = 708.
 void ExpectPortalStructure(const QImage& image)
 {
     ASSERT_EQ(image.size(), QSize(1024, 768));
@@ -103,6 +133,7 @@ void ExpectPortalStructure(const QImage& image)
     EXPECT_EQ(Rgb(image, 512, 62), 0x0000FFu);
     EXPECT_EQ(Rgb(image, 26, 384), 0x0000FFu); // a column, 3 pixels wide
     EXPECT_EQ(Rgb(image, 998, 384), 0x0000FFu);
+    ExpectPortalFrame(image);
 }
 
 } // namespace
@@ -117,9 +148,21 @@ TEST(RenderPortal, DrawsTheFreshStructureWithoutLitteringTheUsersFolder)
 
     ASSERT_EQ(Render({input, "-o", output}), 0);
     const QImage image = Load(output);
-    ExpectPortalStructure(image);
-    EXPECT_EQ(Rgb(image, 7, 708), 0x00FF00u); // the fixed base's support square
-    EXPECT_EQ(Rgb(image, 46, 700), 0x00FF00u);
+    const QRect frame = ExpectPortalFrame(image);
+    // The loads (the 5 kN/m over the beam) and the supports (the squares
+    // and their codes below the feet) lie inside the picture, with room.
+    const QRect loads = BoxWhere(image, [](QRgb p) { return qRed(p) == 255 && qGreen(p) <= 1 && qBlue(p) <= 1; });
+    const QRect supports = BoxOf(image, 0x00FF00);
+    EXPECT_LT(loads.top(), frame.top() - 50);
+    EXPECT_GT(supports.bottom(), frame.bottom() + 10);
+    ASSERT_FALSE(loads.isEmpty());
+    ASSERT_FALSE(supports.isEmpty());
+    for (const QRect& drawn : {loads, supports, frame}) {
+        EXPECT_GE(drawn.top(), 10);
+        EXPECT_GE(drawn.left(), 10);
+        EXPECT_LE(drawn.bottom(), 768 - 10);
+        EXPECT_LE(drawn.right(), 1024 - 10);
+    }
     EXPECT_EQ(Rgb(image, 300, 300), 0u); // black background
     EXPECT_GT(RedPixels(image), 50);     // the loads
 
@@ -143,10 +186,10 @@ TEST(RenderPortal, SolvesFirstForAResultAndDrawsItOverTheStructure)
         const std::string output = work.File(std::string(result) + ".png");
         ASSERT_EQ(Render({input, "-o", output, "--layers", result}), 0) << result;
         const QImage image = Load(output);
-        ExpectPortalStructure(image);
+        ExpectPortalFrame(image);
         EXPECT_GT(RedPixels(image), 200) << result;
         // Loads and supports stay hidden, as after the Draw menu's commands.
-        EXPECT_EQ(Rgb(image, 7, 708), 0u) << result;
+        EXPECT_TRUE(BoxOf(image, 0x00FF00).isEmpty()) << result;
     }
     EXPECT_EQ(Names(work.Path()),
               (std::set<std::string>{"portal.txt", "structure.png", "moment.png", "shear.png", "deformed.png"}));
@@ -170,7 +213,7 @@ TEST(RenderPortal, ValuesAndReactionsAreTextInAnSvg)
     // The axial-force diagram is drawn in the diagrams' colour.
     ASSERT_EQ(Render({input, "-o", work.File("axial.png"), "--layers", "axial"}), 0);
     const QImage axial = Load(work.File("axial.png"));
-    ExpectPortalStructure(axial);
+    ExpectPortalFrame(axial);
     EXPECT_GT(RedPixels(axial), 200);
 }
 
@@ -179,13 +222,61 @@ TEST(RenderPortal, HonoursSizeAndBackground)
     const ScratchDir work;
     const std::string input = work.Write("portal.txt", kPortal);
     const std::string output = work.File("small.PNG");
-    ASSERT_EQ(Render({input, "-o", output, "--size", "300x200", "--background", "white"}), 0);
+    ASSERT_EQ(Render({input, "-o", output, "--size", "300x200", "--background", "white", "--layers", "structure"}), 0);
     const QImage image = Load(output);
     EXPECT_EQ(image.size(), QSize(300, 200));
     EXPECT_EQ(Rgb(image, 150, 150), 0xFFFFFFu);
     // Fitted to the smaller client: 300 / 6 · 0.95 = 47.5 pixels per unit
     // about (150, 100), the beam at y = 100 − 95 = 5.
     EXPECT_EQ(Rgb(image, 150, 5), 0x0000FFu);
+
+    // With its loads and supports, on white: the supports in a green that
+    // reads there, not the black background's bright one.
+    ASSERT_EQ(Render({input, "-o", output, "--size", "300x200", "--background", "white"}), 0);
+    const QImage loaded = Load(output);
+    ExpectPortalFrame(loaded, QSize(300, 200));
+    EXPECT_FALSE(BoxOf(loaded, 0x008000).isEmpty());
+    EXPECT_TRUE(BoxOf(loaded, 0x00FF00).isEmpty());
+}
+
+// The pixel rectangle of the members (the blue polylines) in an SVG.
+QRectF MemberExtent(const std::string& svg)
+{
+    static const QRegularExpression polyline(
+        QStringLiteral("<polyline[^>]*stroke=\"#0000ff\"[^>]*points=\"([^\"]*)\""));
+    double left = 1e9, top = 1e9, right = -1e9, bottom = -1e9;
+    auto matches = polyline.globalMatch(QString::fromStdString(svg));
+    while (matches.hasNext()) {
+        for (const QString& point : matches.next().captured(1).split(QLatin1Char(' '))) {
+            const QStringList xy = point.split(QLatin1Char(','));
+            left = std::min(left, xy.value(0).toDouble());
+            right = std::max(right, xy.value(0).toDouble());
+            top = std::min(top, xy.value(1).toDouble());
+            bottom = std::max(bottom, xy.value(1).toDouble());
+        }
+    }
+    return QRectF(QPointF(left, top), QPointF(right, bottom));
+}
+
+TEST(RenderPortal, ZoomsOutAboutTheMiddleOfTheFit)
+{
+    const ScratchDir work;
+    const std::string input = work.Write("portal.txt", kPortal);
+    ASSERT_EQ(Render({input, "-o", work.File("fit.svg"), "--layers", "structure"}), 0);
+    ASSERT_EQ(Render({input, "-o", work.File("half.svg"), "--layers", "structure", "--zoom", "0.5"}), 0);
+    const QRectF fit = MemberExtent(ReadFile(work.File("fit.svg")));
+    const QRectF half = MemberExtent(ReadFile(work.File("half.svg")));
+    // The members alone keep the box's fit: 6 x 4 units at 162.13 pixels.
+    EXPECT_NEAR(fit.width(), 972, 1.5);
+    EXPECT_NEAR(fit.height(), 648, 1.5);
+    EXPECT_NEAR(half.width(), fit.width() / 2, 1.5);
+    EXPECT_NEAR(half.height(), fit.height() / 2, 1.5);
+    EXPECT_NEAR(half.center().x(), fit.center().x(), 1);
+    EXPECT_NEAR(half.center().y(), fit.center().y(), 1);
+
+    // And in: twice as large.
+    ASSERT_EQ(Render({input, "-o", work.File("twice.svg"), "--layers", "structure", "--zoom=2"}), 0);
+    EXPECT_NEAR(MemberExtent(ReadFile(work.File("twice.svg"))).width(), 2 * fit.width(), 2);
 }
 
 TEST(RenderPortal, WritesSvgAndPdfOfTheClientSize)
@@ -205,7 +296,7 @@ TEST(RenderPortal, WritesSvgAndPdfOfTheClientSize)
         QPainter painter(&image);
         renderer.render(&painter);
     }
-    ExpectPortalStructure(image);
+    ExpectPortalFrame(image);
     EXPECT_EQ(Rgb(image, 300, 300), 0u);
 
     ASSERT_EQ(Render({input, "-o", work.File("portal.pdf")}), 0);
@@ -224,7 +315,7 @@ TEST(RenderPortal, WritesSvgAndPdfOfTheClientSize)
     ASSERT_EQ(std::system(command.c_str()), 0);
     const QImage page = Load(work.File("moment-page.png"));
     EXPECT_EQ(page.size(), QSize(1024, 768));
-    ExpectPortalStructure(page);
+    ExpectPortalFrame(page);
     EXPECT_GT(RedPixels(page), 200);
 }
 
