@@ -29,48 +29,160 @@ bool HasLength(const Node& a, const Node& b)
            (a.x != b.x || a.y != b.y);
 }
 
+// A polyline through world points as WorldPolyline draws it. When only
+// what can be seen is drawn, a member whose polyline cannot reach the
+// client rectangle is left out; when only what can be read is, one shorter
+// on screen than it has stations (where they crowd into a few pixels) is
+// drawn through fewer of them.
+class MemberPolyline {
+public:
+    MemberPolyline(Canvas& canvas, const ViewTransform& view, const DrawDetail& detail)
+        : m_Canvas(canvas), m_View(view), m_Detail(detail)
+    {
+    }
+
+    void Add(double x, double y)
+    {
+        if (m_Count < kMost)
+            m_Points[m_Count++] = {x, y};
+    }
+
+    void Draw(const Node& n1, const Node& n2)
+    {
+        bool crowded = false;
+        if (m_Detail.cull) {
+            double xMin = INFINITY, yMin = INFINITY, xMax = -INFINITY, yMax = -INFINITY;
+            for (int i = 0; i < m_Count; ++i) {
+                const WorldPoint& p = m_Points[i];
+                if (!std::isfinite(p.x) || !std::isfinite(p.y))
+                    continue;
+                xMin = std::min(xMin, p.x);
+                xMax = std::max(xMax, p.x);
+                yMin = std::min(yMin, p.y);
+                yMax = std::max(yMax, p.y);
+            }
+            if (xMin > xMax || !WorldBoxMeetsClient(m_View, xMin, yMin, xMax, yMax, 2))
+                return;
+        }
+        crowded = m_Detail.readableOnly && Length(n1.x - n2.x, n1.y - n2.y) * m_View.m_Scale < kStations;
+        PenScope pen(m_Canvas, PenDesc{1, kLoadColor});
+        if (!crowded) {
+            WorldPolyline line(m_Canvas, m_View);
+            for (int i = 0; i < m_Count; ++i)
+                line.To(m_Points[i].x, m_Points[i].y);
+            return;
+        }
+        // Crowded: as many points as the member is long in pixels (two
+        // pixels a step), always with both ends of the polyline and its
+        // point farthest from the chord, so that the outline keeps its
+        // reach; the points left out lie within a pixel or two of the
+        // line through their neighbours at this size.
+        const double pixels = Length(n1.x - n2.x, n1.y - n2.y) * m_View.m_Scale;
+        const int steps = std::clamp(static_cast<int>(std::ceil(pixels / 2)), 1, m_Count - 1);
+        bool keep[kMost] = {};
+        for (int k = 0; k <= steps; ++k)
+            keep[static_cast<std::size_t>((k * (m_Count - 1) + steps / 2) / steps)] = true;
+        keep[static_cast<std::size_t>(Farthest(n1, n2))] = true;
+        bool open = false;
+        int last[2] = {0, 0};
+        for (int i = 0; i < m_Count; ++i) {
+            const WorldPoint& p = m_Points[i];
+            if (!keep[static_cast<std::size_t>(i)] && std::isfinite(p.x) && std::isfinite(p.y))
+                continue;
+            if (!std::isfinite(p.x) || !std::isfinite(p.y)) {
+                open = false;
+                continue;
+            }
+            const double world[2] = {p.x, p.y};
+            int pixel[2];
+            m_View.WorldToScreen(world, pixel);
+            if (!open) {
+                m_Canvas.MoveTo(pixel[0], pixel[1]);
+                open = true;
+            } else if (pixel[0] != last[0] || pixel[1] != last[1]) {
+                m_Canvas.LineTo(pixel[0], pixel[1]);
+            } else {
+                continue;
+            }
+            last[0] = pixel[0];
+            last[1] = pixel[1];
+        }
+    }
+
+private:
+    // The point farthest from the line through the member's ends.
+    int Farthest(const Node& n1, const Node& n2) const
+    {
+        const double dx = n2.x - n1.x, dy = n2.y - n1.y;
+        int farthest = 0;
+        double largest = -1;
+        for (int i = 0; i < m_Count; ++i) {
+            const double d = std::fabs((m_Points[i].x - n1.x) * dy - (m_Points[i].y - n1.y) * dx);
+            if (d > largest) {
+                largest = d;
+                farthest = i;
+            }
+        }
+        return farthest;
+    }
+
+    static constexpr int kMost = kStations + 2;
+    Canvas& m_Canvas;
+    const ViewTransform& m_View;
+    const DrawDetail& m_Detail;
+    WorldPoint m_Points[kMost];
+    int m_Count = 0;
+};
+
 // The moment and shear outlines: from the first node through the stations'
 // ordinates, laid off along the left-hand normal, to the second node.
 template <typename Value>
-void DrawOrdinates(Canvas& canvas, const ViewTransform& view, const Node& n1, const Node& n2, double scale, Value value)
+void DrawOrdinates(Canvas& canvas, const ViewTransform& view, const Node& n1, const Node& n2, double scale, Value value,
+                   const DrawDetail& detail = kDrawEverything)
 {
     const double x1 = n1.x, y1 = n1.y, x2 = n2.x, y2 = n2.y;
     const double L = Length(x1 - x2, y1 - y2);
     const double nx = -(y2 - y1) / L;
     const double ny = (x2 - x1) / L;
 
-    Stations points;
+    MemberPolyline line(canvas, view, detail);
+    line.Add(x1, y1);
     for (int i = 0; i < kStations; ++i) {
         const double ordinate = scale * value(static_cast<double>(i) / kIntervals);
-        points[static_cast<std::size_t>(i)] = {x1 + i * (x2 - x1) / kIntervals + ordinate * nx,
-                                               y1 + i * (y2 - y1) / kIntervals + ordinate * ny};
+        line.Add(x1 + i * (x2 - x1) / kIntervals + ordinate * nx, y1 + i * (y2 - y1) / kIntervals + ordinate * ny);
     }
-
-    PenScope pen(canvas, PenDesc{1, kLoadColor});
-    WorldPolyline line(canvas, view);
-    line.To(x1, y1);
-    for (const WorldPoint& p : points)
-        line.To(p.x, p.y);
-    line.To(x2, y2);
+    line.Add(x2, y2);
+    line.Draw(n1, n2);
 }
 
 template <typename Element>
-void ForEachElement(const ViewTransform& view, const StructureModel& model, Element draw)
+void ForEachElement(const ViewTransform& view, const StructureModel& model, const DrawDetail& detail, double reach,
+                    Element draw)
 {
     if (!CanDraw(view))
         return;
     const std::size_t count =
         model.m_NELEM > 0 ? std::min(static_cast<std::size_t>(model.m_NELEM), model.m_Elements.size()) : 0;
-    for (std::size_t e = 0; e < count; ++e)
-        draw(model.m_Elements[e]);
+    // A member whose chord, grown by the layer's reach, misses the client
+    // rectangle cannot draw on it.
+    const bool bounded = detail.cull && std::isfinite(reach);
+    const double grow = bounded ? std::fabs(reach) : 0;
+    for (std::size_t e = 0; e < count; ++e) {
+        const BeamElement& element = model.m_Elements[e];
+        if (bounded) {
+            const Node& a = element.m_Node1;
+            const Node& b = element.m_Node2;
+            if (!WorldBoxMeetsClient(view, std::min(a.x, b.x) - grow, std::min(a.y, b.y) - grow,
+                                     std::max(a.x, b.x) + grow, std::max(a.y, b.y) + grow, 2))
+                continue;
+        }
+        draw(element);
+    }
 }
 
-} // namespace
-
-// An element whose ends coincide has neither a direction nor values along
-// it: the three diagrams leave it out.
-
-void DrawDeformed(Canvas& canvas, const ViewTransform& view, const BeamElement& element, double scale)
+// The one-element drawing with the detail of the layer.
+void Deformed(Canvas& canvas, const ViewTransform& view, const BeamElement& element, double scale,
+              const DrawDetail& detail)
 {
     const Node& n1 = element.m_Node1;
     const Node& n2 = element.m_Node2;
@@ -80,66 +192,100 @@ void DrawDeformed(Canvas& canvas, const ViewTransform& view, const BeamElement& 
     const double s = scale;
     const BeamElement::AxisResults axis = element.ComputeAxisResults();
 
-    Stations points;
+    MemberPolyline line(canvas, view, detail);
     for (int i = 0; i < kStations; ++i) {
         double u[2];
         element.DisplacementAt(static_cast<double>(i) / kIntervals, axis, u);
-        points[static_cast<std::size_t>(i)] = {x1 + (x2 - x1) * i / kIntervals + u[0] * s,
-                                               y1 + (y2 - y1) * i / kIntervals + u[1] * s};
+        line.Add(x1 + (x2 - x1) * i / kIntervals + u[0] * s, y1 + (y2 - y1) * i / kIntervals + u[1] * s);
     }
-
-    PenScope pen(canvas, PenDesc{1, kLoadColor});
-    WorldPolyline line(canvas, view);
-    for (const WorldPoint& p : points)
-        line.To(p.x, p.y);
+    line.Draw(n1, n2);
 }
 
-void DrawMoment(Canvas& canvas, const ViewTransform& view, const BeamElement& element, double scale)
+void Moment(Canvas& canvas, const ViewTransform& view, const BeamElement& element, double scale,
+            const DrawDetail& detail)
 {
     if (!CanDraw(view) || !HasLength(element.m_Node1, element.m_Node2))
         return;
     const BeamElement::AxisResults axis = element.ComputeAxisResults();
-    DrawOrdinates(canvas, view, element.m_Node1, element.m_Node2, scale,
-                  [&](double xi) { return element.MomentAt(xi, axis); });
+    DrawOrdinates(
+        canvas, view, element.m_Node1, element.m_Node2, scale, [&](double xi) { return element.MomentAt(xi, axis); },
+        detail);
 }
 
-void DrawShear(Canvas& canvas, const ViewTransform& view, const BeamElement& element, double scale)
+void Shear(Canvas& canvas, const ViewTransform& view, const BeamElement& element, double scale,
+           const DrawDetail& detail)
 {
     if (!CanDraw(view) || !HasLength(element.m_Node1, element.m_Node2))
         return;
     const BeamElement::AxisResults axis = element.ComputeAxisResults();
-    DrawOrdinates(canvas, view, element.m_Node1, element.m_Node2, scale,
-                  [&](double xi) { return element.ShearAt(xi, axis); });
+    DrawOrdinates(
+        canvas, view, element.m_Node1, element.m_Node2, scale, [&](double xi) { return element.ShearAt(xi, axis); },
+        detail);
 }
 
-void DrawAxial(Canvas& canvas, const ViewTransform& view, const BeamElement& element, double scale)
+void Axial(Canvas& canvas, const ViewTransform& view, const BeamElement& element, double scale,
+           const DrawDetail& detail)
 {
     if (!CanDraw(view) || !HasLength(element.m_Node1, element.m_Node2))
         return;
     const double N = BeamElement::AxialForce(element.ComputeAxisResults());
-    DrawOrdinates(canvas, view, element.m_Node1, element.m_Node2, scale, [N](double) { return N; });
+    DrawOrdinates(
+        canvas, view, element.m_Node1, element.m_Node2, scale, [N](double) { return N; }, detail);
 }
 
-void DrawDeformedShape(Canvas& canvas, const ViewTransform& view, const StructureModel& model)
+} // namespace
+
+// An element whose ends coincide has neither a direction nor values along
+// it: the diagrams leave it out.
+
+void DrawDeformed(Canvas& canvas, const ViewTransform& view, const BeamElement& element, double scale)
 {
-    ForEachElement(view, model,
-                   [&](const BeamElement& element) { DrawDeformed(canvas, view, element, model.m_VisualScaleofDisp); });
+    Deformed(canvas, view, element, scale, kDrawEverything);
 }
 
-void DrawMomentDiagram(Canvas& canvas, const ViewTransform& view, const StructureModel& model)
+void DrawMoment(Canvas& canvas, const ViewTransform& view, const BeamElement& element, double scale)
 {
-    ForEachElement(view, model,
-                   [&](const BeamElement& element) { DrawMoment(canvas, view, element, model.m_VisualScaleofMoment); });
+    Moment(canvas, view, element, scale, kDrawEverything);
 }
 
-void DrawShearDiagram(Canvas& canvas, const ViewTransform& view, const StructureModel& model)
+void DrawShear(Canvas& canvas, const ViewTransform& view, const BeamElement& element, double scale)
 {
-    ForEachElement(view, model,
-                   [&](const BeamElement& element) { DrawShear(canvas, view, element, model.m_VisualScaleofShear); });
+    Shear(canvas, view, element, scale, kDrawEverything);
 }
 
-void DrawAxialDiagram(Canvas& canvas, const ViewTransform& view, const StructureModel& model)
+void DrawAxial(Canvas& canvas, const ViewTransform& view, const BeamElement& element, double scale)
 {
-    ForEachElement(view, model,
-                   [&](const BeamElement& element) { DrawAxial(canvas, view, element, model.m_VisualScaleofAxial); });
+    Axial(canvas, view, element, scale, kDrawEverything);
+}
+
+void DrawDeformedShape(Canvas& canvas, const ViewTransform& view, const StructureModel& model, const DrawDetail& detail,
+                       double reach)
+{
+    ForEachElement(view, model, detail, reach, [&](const BeamElement& element) {
+        Deformed(canvas, view, element, model.m_VisualScaleofDisp, detail);
+    });
+}
+
+void DrawMomentDiagram(Canvas& canvas, const ViewTransform& view, const StructureModel& model, const DrawDetail& detail,
+                       double reach)
+{
+    ForEachElement(view, model, detail, reach, [&](const BeamElement& element) {
+        Moment(canvas, view, element, model.m_VisualScaleofMoment, detail);
+    });
+}
+
+void DrawShearDiagram(Canvas& canvas, const ViewTransform& view, const StructureModel& model, const DrawDetail& detail,
+                      double reach)
+{
+    ForEachElement(view, model, detail, reach, [&](const BeamElement& element) {
+        Shear(canvas, view, element, model.m_VisualScaleofShear, detail);
+    });
+}
+
+void DrawAxialDiagram(Canvas& canvas, const ViewTransform& view, const StructureModel& model, const DrawDetail& detail,
+                      double reach)
+{
+    ForEachElement(view, model, detail, reach, [&](const BeamElement& element) {
+        Axial(canvas, view, element, model.m_VisualScaleofAxial, detail);
+    });
 }
