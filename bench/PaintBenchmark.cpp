@@ -166,6 +166,7 @@ void BM_PaintCounting(benchmark::State& state)
     const double paints = static_cast<double>(state.iterations());
     state.counters["lines"] = static_cast<double>(canvas.m_Lines) / paints;
     state.counters["texts"] = static_cast<double>(canvas.m_Texts) / paints;
+    state.counters["moves"] = static_cast<double>(canvas.m_Moves) / paints;
 }
 
 #if defined(VELA_PAINT_QT)
@@ -191,8 +192,8 @@ void Register()
 {
     for (int layers : {Structure, MomentWithValues}) {
         for (int zoom : {1, 10, 100}) {
-            const std::string suffix = std::string(layers == Structure ? "/structure" : "/moment+values") +
-                                       "/zoom:" + std::to_string(zoom);
+            const std::string suffix =
+                std::string(layers == Structure ? "/structure" : "/moment+values") + "/zoom:" + std::to_string(zoom);
             benchmark::RegisterBenchmark(("PaintCounting" + suffix).c_str(), BM_PaintCounting)
                 ->Args({layers, zoom})
                 ->Unit(benchmark::kMillisecond);

@@ -26,8 +26,7 @@ void ToClientPixels(const ViewTransform& view, double x, double y, double& px, d
     py = view.m_OriginY - (y - view.m_CenterY) * view.m_Scale;
 }
 
-bool PixelBoxMeetsClient(const ViewTransform& view, double left, double top, double right, double bottom,
-                         double margin)
+bool PixelBoxMeetsClient(const ViewTransform& view, double left, double top, double right, double bottom, double margin)
 {
     // Written so that a NaN anywhere answers true.
     return !(right < -margin || left > view.m_Width + margin || bottom < -margin || top > view.m_Height + margin);

@@ -43,8 +43,7 @@ bool PixelBoxMeetsClient(const ViewTransform& view, double left, double top, dou
                          double margin);
 
 // The same for a box of world coordinates, mapped through the view.
-bool WorldBoxMeetsClient(const ViewTransform& view, double xMin, double yMin, double xMax, double yMax,
-                         double margin);
+bool WorldBoxMeetsClient(const ViewTransform& view, double xMin, double yMin, double xMax, double yMax, double margin);
 
 // Whether anything within worldRadius of the world point (x, y), plus
 // margin pixels, can reach the client rectangle.

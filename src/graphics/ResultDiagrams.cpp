@@ -9,6 +9,7 @@
 #include <algorithm>
 #include <array>
 #include <cmath>
+#include <optional>
 
 namespace {
 
@@ -34,10 +35,21 @@ bool HasLength(const Node& a, const Node& b)
 // client rectangle is left out; when only what can be read is, one shorter
 // on screen than it has stations (where they crowd into a few pixels) is
 // drawn through fewer of them.
+// Where the last polyline of a layer ended, when the layer draws its
+// members in one pen: a member that starts there continues it, so that a
+// run of members is one polyline.
+struct Chain {
+    bool open = false;
+    int x = 0;
+    int y = 0;
+};
+
 class MemberPolyline {
 public:
-    MemberPolyline(Canvas& canvas, const ViewTransform& view, const DrawDetail& detail)
-        : m_Canvas(canvas), m_View(view), m_Detail(detail)
+    // chain: the layer's, when it has selected the pen for all its members
+    // (null: each member selects it and starts its own polyline).
+    MemberPolyline(Canvas& canvas, const ViewTransform& view, const DrawDetail& detail, Chain* chain = nullptr)
+        : m_Canvas(canvas), m_View(view), m_Detail(detail), m_Chain(chain)
     {
     }
 
@@ -49,7 +61,6 @@ public:
 
     void Draw(const Node& n1, const Node& n2)
     {
-        bool crowded = false;
         if (m_Detail.cull) {
             double xMin = INFINITY, yMin = INFINITY, xMax = -INFINITY, yMax = -INFINITY;
             for (int i = 0; i < m_Count; ++i) {
@@ -64,49 +75,54 @@ public:
             if (xMin > xMax || !WorldBoxMeetsClient(m_View, xMin, yMin, xMax, yMax, 2))
                 return;
         }
-        crowded = m_Detail.readableOnly && Length(n1.x - n2.x, n1.y - n2.y) * m_View.m_Scale < kStations;
-        PenScope pen(m_Canvas, PenDesc{1, kLoadColor});
-        if (!crowded) {
-            WorldPolyline line(m_Canvas, m_View);
-            for (int i = 0; i < m_Count; ++i)
-                line.To(m_Points[i].x, m_Points[i].y);
-            return;
-        }
         // Crowded: as many points as the member is long in pixels (two
         // pixels a step), always with both ends of the polyline and its
         // point farthest from the chord, so that the outline keeps its
-        // reach; the points left out lie within a pixel or two of the
-        // line through their neighbours at this size.
+        // reach; the points left out lie within a pixel or two of the line
+        // through their neighbours at this size, and a point in the pixel
+        // of the one before adds nothing.
         const double pixels = Length(n1.x - n2.x, n1.y - n2.y) * m_View.m_Scale;
-        const int steps = std::clamp(static_cast<int>(std::ceil(pixels / 2)), 1, m_Count - 1);
-        bool keep[kMost] = {};
-        for (int k = 0; k <= steps; ++k)
-            keep[static_cast<std::size_t>((k * (m_Count - 1) + steps / 2) / steps)] = true;
-        keep[static_cast<std::size_t>(Farthest(n1, n2))] = true;
-        bool open = false;
-        int last[2] = {0, 0};
+        const bool crowded = m_Detail.readableOnly && pixels < kStations;
+        bool keep[kMost];
+        std::fill(keep, keep + kMost, !crowded);
+        if (crowded) {
+            const int steps = std::clamp(static_cast<int>(std::ceil(pixels / 2)), 1, std::max(1, m_Count - 1));
+            for (int k = 0; k <= steps; ++k)
+                keep[static_cast<std::size_t>((k * (m_Count - 1) + steps / 2) / steps)] = true;
+            keep[static_cast<std::size_t>(Farthest(n1, n2))] = true;
+        }
+
+        Chain own;
+        Chain& chain = m_Chain ? *m_Chain : own;
+        std::optional<PenScope> pen;
+        if (!m_Chain)
+            pen.emplace(m_Canvas, PenDesc{1, kLoadColor});
+        bool first = true;
         for (int i = 0; i < m_Count; ++i) {
             const WorldPoint& p = m_Points[i];
-            if (!keep[static_cast<std::size_t>(i)] && std::isfinite(p.x) && std::isfinite(p.y))
-                continue;
             if (!std::isfinite(p.x) || !std::isfinite(p.y)) {
-                open = false;
+                chain.open = false;
+                first = false;
                 continue;
             }
+            if (!keep[static_cast<std::size_t>(i)])
+                continue;
             const double world[2] = {p.x, p.y};
             int pixel[2];
             m_View.WorldToScreen(world, pixel);
-            if (!open) {
+            const bool here = chain.open && pixel[0] == chain.x && pixel[1] == chain.y;
+            if (!chain.open || (first && !here)) {
                 m_Canvas.MoveTo(pixel[0], pixel[1]);
-                open = true;
-            } else if (pixel[0] != last[0] || pixel[1] != last[1]) {
-                m_Canvas.LineTo(pixel[0], pixel[1]);
+            } else if (here && (first || crowded)) {
+                // Continues where the polyline stands.
             } else {
-                continue;
+                m_Canvas.LineTo(pixel[0], pixel[1]);
             }
-            last[0] = pixel[0];
-            last[1] = pixel[1];
+            chain = {true, pixel[0], pixel[1]};
+            first = false;
         }
+        if (!m_Chain)
+            chain.open = false;
     }
 
 private:
@@ -130,6 +146,7 @@ private:
     Canvas& m_Canvas;
     const ViewTransform& m_View;
     const DrawDetail& m_Detail;
+    Chain* m_Chain;
     WorldPoint m_Points[kMost];
     int m_Count = 0;
 };
@@ -138,14 +155,14 @@ private:
 // ordinates, laid off along the left-hand normal, to the second node.
 template <typename Value>
 void DrawOrdinates(Canvas& canvas, const ViewTransform& view, const Node& n1, const Node& n2, double scale, Value value,
-                   const DrawDetail& detail = kDrawEverything)
+                   const DrawDetail& detail, Chain* chain)
 {
     const double x1 = n1.x, y1 = n1.y, x2 = n2.x, y2 = n2.y;
     const double L = Length(x1 - x2, y1 - y2);
     const double nx = -(y2 - y1) / L;
     const double ny = (x2 - x1) / L;
 
-    MemberPolyline line(canvas, view, detail);
+    MemberPolyline line(canvas, view, detail, chain);
     line.Add(x1, y1);
     for (int i = 0; i < kStations; ++i) {
         const double ordinate = scale * value(static_cast<double>(i) / kIntervals);
@@ -156,16 +173,24 @@ void DrawOrdinates(Canvas& canvas, const ViewTransform& view, const Node& n1, co
 }
 
 template <typename Element>
-void ForEachElement(const ViewTransform& view, const StructureModel& model, const DrawDetail& detail, double reach,
-                    Element draw)
+void ForEachElement(Canvas& canvas, const ViewTransform& view, const StructureModel& model, const DrawDetail& detail,
+                    double reach, Element draw)
 {
     if (!CanDraw(view))
         return;
     const std::size_t count =
         model.m_NELEM > 0 ? std::min(static_cast<std::size_t>(model.m_NELEM), model.m_Elements.size()) : 0;
+    if (!detail.cull) {
+        for (std::size_t e = 0; e < count; ++e)
+            draw(model.m_Elements[e], nullptr);
+        return;
+    }
+    // One pen for the layer, and members that meet continue one polyline.
     // A member whose chord, grown by the layer's reach, misses the client
     // rectangle cannot draw on it.
-    const bool bounded = detail.cull && std::isfinite(reach);
+    PenScope pen(canvas, PenDesc{1, kLoadColor});
+    Chain chain;
+    const bool bounded = std::isfinite(reach);
     const double grow = bounded ? std::fabs(reach) : 0;
     for (std::size_t e = 0; e < count; ++e) {
         const BeamElement& element = model.m_Elements[e];
@@ -176,13 +201,13 @@ void ForEachElement(const ViewTransform& view, const StructureModel& model, cons
                                      std::max(a.x, b.x) + grow, std::max(a.y, b.y) + grow, 2))
                 continue;
         }
-        draw(element);
+        draw(element, &chain);
     }
 }
 
 // The one-element drawing with the detail of the layer.
 void Deformed(Canvas& canvas, const ViewTransform& view, const BeamElement& element, double scale,
-              const DrawDetail& detail)
+              const DrawDetail& detail, Chain* chain)
 {
     const Node& n1 = element.m_Node1;
     const Node& n2 = element.m_Node2;
@@ -192,7 +217,7 @@ void Deformed(Canvas& canvas, const ViewTransform& view, const BeamElement& elem
     const double s = scale;
     const BeamElement::AxisResults axis = element.ComputeAxisResults();
 
-    MemberPolyline line(canvas, view, detail);
+    MemberPolyline line(canvas, view, detail, chain);
     for (int i = 0; i < kStations; ++i) {
         double u[2];
         element.DisplacementAt(static_cast<double>(i) / kIntervals, axis, u);
@@ -202,35 +227,35 @@ void Deformed(Canvas& canvas, const ViewTransform& view, const BeamElement& elem
 }
 
 void Moment(Canvas& canvas, const ViewTransform& view, const BeamElement& element, double scale,
-            const DrawDetail& detail)
+            const DrawDetail& detail, Chain* chain)
 {
     if (!CanDraw(view) || !HasLength(element.m_Node1, element.m_Node2))
         return;
     const BeamElement::AxisResults axis = element.ComputeAxisResults();
     DrawOrdinates(
         canvas, view, element.m_Node1, element.m_Node2, scale, [&](double xi) { return element.MomentAt(xi, axis); },
-        detail);
+        detail, chain);
 }
 
 void Shear(Canvas& canvas, const ViewTransform& view, const BeamElement& element, double scale,
-           const DrawDetail& detail)
+           const DrawDetail& detail, Chain* chain)
 {
     if (!CanDraw(view) || !HasLength(element.m_Node1, element.m_Node2))
         return;
     const BeamElement::AxisResults axis = element.ComputeAxisResults();
     DrawOrdinates(
         canvas, view, element.m_Node1, element.m_Node2, scale, [&](double xi) { return element.ShearAt(xi, axis); },
-        detail);
+        detail, chain);
 }
 
 void Axial(Canvas& canvas, const ViewTransform& view, const BeamElement& element, double scale,
-           const DrawDetail& detail)
+           const DrawDetail& detail, Chain* chain)
 {
     if (!CanDraw(view) || !HasLength(element.m_Node1, element.m_Node2))
         return;
     const double N = BeamElement::AxialForce(element.ComputeAxisResults());
     DrawOrdinates(
-        canvas, view, element.m_Node1, element.m_Node2, scale, [N](double) { return N; }, detail);
+        canvas, view, element.m_Node1, element.m_Node2, scale, [N](double) { return N; }, detail, chain);
 }
 
 } // namespace
@@ -240,52 +265,52 @@ void Axial(Canvas& canvas, const ViewTransform& view, const BeamElement& element
 
 void DrawDeformed(Canvas& canvas, const ViewTransform& view, const BeamElement& element, double scale)
 {
-    Deformed(canvas, view, element, scale, kDrawEverything);
+    Deformed(canvas, view, element, scale, kDrawEverything, nullptr);
 }
 
 void DrawMoment(Canvas& canvas, const ViewTransform& view, const BeamElement& element, double scale)
 {
-    Moment(canvas, view, element, scale, kDrawEverything);
+    Moment(canvas, view, element, scale, kDrawEverything, nullptr);
 }
 
 void DrawShear(Canvas& canvas, const ViewTransform& view, const BeamElement& element, double scale)
 {
-    Shear(canvas, view, element, scale, kDrawEverything);
+    Shear(canvas, view, element, scale, kDrawEverything, nullptr);
 }
 
 void DrawAxial(Canvas& canvas, const ViewTransform& view, const BeamElement& element, double scale)
 {
-    Axial(canvas, view, element, scale, kDrawEverything);
+    Axial(canvas, view, element, scale, kDrawEverything, nullptr);
 }
 
 void DrawDeformedShape(Canvas& canvas, const ViewTransform& view, const StructureModel& model, const DrawDetail& detail,
                        double reach)
 {
-    ForEachElement(view, model, detail, reach, [&](const BeamElement& element) {
-        Deformed(canvas, view, element, model.m_VisualScaleofDisp, detail);
+    ForEachElement(canvas, view, model, detail, reach, [&](const BeamElement& element, Chain* chain) {
+        Deformed(canvas, view, element, model.m_VisualScaleofDisp, detail, chain);
     });
 }
 
 void DrawMomentDiagram(Canvas& canvas, const ViewTransform& view, const StructureModel& model, const DrawDetail& detail,
                        double reach)
 {
-    ForEachElement(view, model, detail, reach, [&](const BeamElement& element) {
-        Moment(canvas, view, element, model.m_VisualScaleofMoment, detail);
+    ForEachElement(canvas, view, model, detail, reach, [&](const BeamElement& element, Chain* chain) {
+        Moment(canvas, view, element, model.m_VisualScaleofMoment, detail, chain);
     });
 }
 
 void DrawShearDiagram(Canvas& canvas, const ViewTransform& view, const StructureModel& model, const DrawDetail& detail,
                       double reach)
 {
-    ForEachElement(view, model, detail, reach, [&](const BeamElement& element) {
-        Shear(canvas, view, element, model.m_VisualScaleofShear, detail);
+    ForEachElement(canvas, view, model, detail, reach, [&](const BeamElement& element, Chain* chain) {
+        Shear(canvas, view, element, model.m_VisualScaleofShear, detail, chain);
     });
 }
 
 void DrawAxialDiagram(Canvas& canvas, const ViewTransform& view, const StructureModel& model, const DrawDetail& detail,
                       double reach)
 {
-    ForEachElement(view, model, detail, reach, [&](const BeamElement& element) {
-        Axial(canvas, view, element, model.m_VisualScaleofAxial, detail);
+    ForEachElement(canvas, view, model, detail, reach, [&](const BeamElement& element, Chain* chain) {
+        Axial(canvas, view, element, model.m_VisualScaleofAxial, detail, chain);
     });
 }

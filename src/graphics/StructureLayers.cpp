@@ -105,10 +105,19 @@ void DrawLine(Canvas& canvas, const ViewTransform& view, const BeamElement& elem
 
 namespace {
 
+// Where the last line ended: a member that starts or ends there continues
+// the polyline, so that a run of members along a floor or a column is one
+// polyline with joins instead of as many lines with two caps each.
+struct Chain {
+    bool open = false;
+    int x = 0;
+    int y = 0;
+};
+
 // One member in the pen in force, unless it cannot reach the client
 // rectangle or is a point already drawn.
 void DrawMemberOnce(Canvas& canvas, const ViewTransform& view, const BeamElement& element, int width,
-                    std::vector<unsigned char>& pointDrawn)
+                    std::vector<unsigned char>& pointDrawn, Chain& chain)
 {
     const Node& n1 = element.m_Node1;
     const Node& n2 = element.m_Node2;
@@ -134,8 +143,20 @@ void DrawMemberOnce(Canvas& canvas, const ViewTransform& view, const BeamElement
             return;
         mark = key;
     }
-    canvas.MoveTo(s1[0], s1[1]);
-    canvas.LineTo(point ? s2[0] + 1 : s2[0], s2[1]);
+    if (point) {
+        canvas.MoveTo(s1[0], s1[1]);
+        canvas.LineTo(s1[0] + 1, s1[1]);
+        chain.open = false;
+        return;
+    }
+    const int* to = s2;
+    if (chain.open && chain.x == s2[0] && chain.y == s2[1]) {
+        to = s1;
+    } else if (!chain.open || chain.x != s1[0] || chain.y != s1[1]) {
+        canvas.MoveTo(s1[0], s1[1]);
+    }
+    canvas.LineTo(to[0], to[1]);
+    chain = {true, to[0], to[1]};
 }
 
 } // namespace
@@ -157,20 +178,22 @@ void DrawStructure(Canvas& canvas, const ViewTransform& view, const StructureMod
     // cover the surface does not change the picture. A member whose ends
     // fall in one pixel is that pixel: a one-pixel line (a line from a pixel
     // to itself draws nothing), drawn once per pixel and width however many
-    // members share it.
+    // members share it. Members that meet continue one polyline.
     std::vector<std::pair<int, std::size_t>> order(count);
     for (std::size_t e = 0; e < count; ++e)
         order[e] = {3 + 3 * InertiaClass(model, e), e};
     std::stable_sort(order.begin(), order.end(), [](const auto& a, const auto& b) { return a.first < b.first; });
     std::vector<unsigned char> pointDrawn;
+    Chain chain;
     const PenDesc previous = canvas.SelectPen(PenDesc{1, kElementLineColor});
     int selected = 0;
     for (const auto& [width, e] : order) {
         if (width != selected) {
             canvas.SelectPen(PenDesc{width, kElementLineColor});
             selected = width;
+            chain.open = false;
         }
-        DrawMemberOnce(canvas, view, model.m_Elements[e], width, pointDrawn);
+        DrawMemberOnce(canvas, view, model.m_Elements[e], width, pointDrawn, chain);
     }
     canvas.SelectPen(previous);
 }
