@@ -408,7 +408,6 @@ void AppState::FinishJob(std::unique_ptr<Job> job)
     WaitForWorker();
     m_Busy = false;
     SetBusy({}, false);
-    EnableModelCommands(true);
 
     for (const auto& [warning, text] : job->remarks) {
         if (warning)
@@ -434,6 +433,7 @@ void AppState::FinishJob(std::unique_ptr<Job> job)
     } else {
         InstallSolved(*job);
     }
+    EnableModelCommands(true);
 
     if (m_ReloadPending) {
         m_ReloadPending = false;
@@ -579,8 +579,10 @@ void AppState::SetBusy(const std::string& stage, bool cancellable)
 
 void AppState::EnableModelCommands(bool enabled)
 {
-    for (int id : {MenuId::Open, MenuId::Reload, MenuId::RecentFiles, MenuId::StartFromExample, MenuId::Solve})
+    for (int id : {MenuId::Open, MenuId::Reload, MenuId::RecentFiles, MenuId::StartFromExample})
         m_Platform.SetMenuEnabled(id, enabled);
+    // Solving needs a structure; the window without a file has none.
+    m_Platform.SetMenuEnabled(MenuId::Solve, enabled && m_Loaded);
 }
 
 void AppState::CancelWork()
@@ -768,6 +770,8 @@ bool AppState::IsChecked(int id) const
         return m_ShowReactions;
     case MenuId::Results:
         return m_ShowResultsPanel;
+    case MenuId::Messages:
+        return m_ShowMessagesPanel;
     case MenuId::BlackBackground:
     case MenuId::WhiteBackground:
         return id == m_CheckedBackgroundId;

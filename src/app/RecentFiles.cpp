@@ -49,8 +49,8 @@ bool RecentFileList::Remove(const std::string& path)
 
 bool RecentFileList::DropMissing(const std::function<bool(const std::string&)>& exists)
 {
-    const auto end = std::remove_if(m_Paths.begin(), m_Paths.end(),
-                                    [&](const std::string& path) { return !exists(path); });
+    const auto end =
+        std::remove_if(m_Paths.begin(), m_Paths.end(), [&](const std::string& path) { return !exists(path); });
     const bool dropped = end != m_Paths.end();
     m_Paths.erase(end, m_Paths.end());
     return dropped;
