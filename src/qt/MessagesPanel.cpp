@@ -23,8 +23,7 @@ MessagesPanel::MessagesPanel(AppState& state, QWidget* parent)
 
 QString MessagesPanel::Line(const Notice& notice)
 {
-    const auto ms =
-        std::chrono::duration_cast<std::chrono::milliseconds>(notice.time.time_since_epoch()).count();
+    const auto ms = std::chrono::duration_cast<std::chrono::milliseconds>(notice.time.time_since_epoch()).count();
     const QString time = QDateTime::fromMSecsSinceEpoch(ms).toString(QStringLiteral("HH:mm:ss"));
     return time + QStringLiteral("  ") + QString::fromStdString(notice.text);
 }
