@@ -498,7 +498,6 @@ void AppState::InstallLoaded(Job& job)
 
     if (reload) {
         // What was shown stays shown; a diagram needs the new solution.
-        static_cast<LayerFlags&>(*this) = oldLayers;
         if (!job.solved) {
             if (m_ShowDeformed || m_ShowMoment || m_ShowShear || m_ShowAxial) {
                 static_cast<LayerFlags&>(*this) = FreshStructureLayers();
@@ -568,8 +567,9 @@ void AppState::SolveFailed(const std::string& error, bool quiet)
 std::string AppState::SolvedSummary() const
 {
     const StructureModel& m = *m_Model;
-    std::string text = "Solved \"" + NameOf(m_LoadedFileName) + "\": " + std::to_string(m.m_NPOIN) + " nodes, " +
-                       std::to_string(m.m_NELEM) + " elements";
+    const auto count = [](int n, const char* what) { return std::to_string(n) + " " + what + (n == 1 ? "" : "s"); };
+    std::string text =
+        "Solved \"" + NameOf(m_LoadedFileName) + "\": " + count(m.m_NPOIN, "node") + ", " + count(m.m_NELEM, "element");
     // The largest movement of a node, by its two translations together.
     double largest = -1;
     int where = -1;
