@@ -839,6 +839,7 @@ const std::vector<ResultTable>& AppState::ResultTables()
 
 void AppState::SetResults(std::unique_ptr<ModelResults> results)
 {
+    ++m_PictureGeneration;
     const bool changed = m_Results || results;
     m_Results = std::move(results);
     m_Tables.clear();

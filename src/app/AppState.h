@@ -93,6 +93,40 @@ public:
     // has filled the surface with BackgroundColor().
     void Paint(Canvas& canvas);
 
+    // The same picture in three parts, for a window that keeps what does
+    // not change between paints. Moving the pointer (the halo of what is
+    // under it) and dragging a zoom window change only the middle part:
+    //
+    //   under   background, then PaintUnderPointer: the numbers
+    //   pointer PaintPointer: the zoom window's outline, the halo
+    //   over    PaintOverPointer on a transparent surface: the structure,
+    //           diagrams, symbols, reactions and values
+    //
+    // A window keeps "under" and "over" as pictures and draws the pointer
+    // part between them at every paint; it paints the two again only when
+    // PictureKey() differs from the key it painted them at (a new view,
+    // size, model, solution, layer or background). The outline is drawn
+    // over the numbers here rather than under them.
+    void PaintUnderPointer(Canvas& canvas);
+    void PaintPointer(Canvas& canvas);
+    void PaintOverPointer(Canvas& canvas);
+
+    // Everything the under and over pictures depend on.
+    struct PictureKeyData {
+        unsigned generation = 0;
+        bool loaded = false;
+        bool solved = false;
+        int background = 0;
+        int width = 0;
+        int height = 0;
+        LayerFlags layers;
+        double scale = 0, centerX = 0, centerY = 0;
+        int originX = 0, originY = 0, viewWidth = 0, viewHeight = 0;
+        double xMin = 0, xMax = 0, yMin = 0, yMax = 0;
+        bool operator==(const PictureKeyData& other) const;
+    };
+    PictureKeyData PictureKey() const;
+
     COLORREF BackgroundColor() const { return BackgroundColors[m_BackgroundIndex]; }
     // "Vela" and the build date, after the name of the file on screen.
     std::string WindowTitle() const;
@@ -187,6 +221,8 @@ public:
     bool m_ShowMessagesPanel = false;
 
 private:
+    // Counts every change of model or results (SetResults goes with each).
+    unsigned m_PictureGeneration = 0;
     // Shows the model's soft warnings as message boxes and its notices as
     // notices, at once (UI thread only).
     class MessageWarnings : public WarningSink {

@@ -1,5 +1,6 @@
 #pragma once
 
+#include "app/AppState.h"
 #include "qt/QtPlatform.h"
 
 #include <QHash>
@@ -26,8 +27,12 @@ public:
     DrawingArea(AppState& state, QWidget* parent);
 
     // The picture as the next paint would show it: background, rubber band
-    // and layers, composed off screen in one image of the area's size.
+    // and layers, composed off screen in one image of the area's size. What
+    // lies under and over the pointer's marks is kept between calls and
+    // drawn again only when the picture's key changes (see AppState).
     QImage ComposeFrame() const;
+    // How many times the kept pictures have been drawn.
+    int LayerPaintCount() const { return m_LayerPaints; }
 
 protected:
     void paintEvent(QPaintEvent* event) override;
@@ -45,6 +50,12 @@ public:
 private:
     AppState& m_State;
     int m_PaintCount = 0;
+    // The kept pictures: the background with what lies under the halo, and
+    // everything over it on a transparent image, at the key they show.
+    mutable QImage m_Under;
+    mutable QImage m_Over;
+    mutable AppState::PictureKeyData m_Key;
+    mutable int m_LayerPaints = 0;
 };
 
 // The one top-level window: the menu built from the application's menu

@@ -235,8 +235,8 @@ TEST_F(Behaviour, ABrokenSaveKeepsTheModelAndSaysSoQuietly)
     const std::string path = m_Home.Write("frame.txt", kCantilever);
     Open(path);
     const StructureModel* before = m_State.m_Model.get();
-    for (const std::string& broken : {std::string(kWrongRelease), Replace(kCantilever, "NPOIN=2", "NPOIN=x"),
-                                      std::string("")}) {
+    for (const std::string& broken :
+         {std::string(kWrongRelease), Replace(kCantilever, "NPOIN=2", "NPOIN=x"), std::string("")}) {
         SaveByRename(path, broken);
         m_Platform.Forget();
         m_State.OnCommand(MenuId::Reload);
@@ -525,10 +525,10 @@ TEST(MenuKeys, ShortcutsAreDescribedForEveryFrontEnd)
         for (const MenuItemDesc& item : popup.items)
             if (item.shortcut)
                 keys[item.id] = item.shortcut;
-    EXPECT_EQ(keys, (std::map<int, std::string>{{MenuId::Open, "Ctrl+O"},
-                                                 {MenuId::Reload, "Ctrl+R"},
-                                                 {MenuId::Solve, "F5"},
-                                                 {MenuId::Exit, "Ctrl+Q"}}));
+    EXPECT_EQ(
+        keys,
+        (std::map<int, std::string>{
+            {MenuId::Open, "Ctrl+O"}, {MenuId::Reload, "Ctrl+R"}, {MenuId::Solve, "F5"}, {MenuId::Exit, "Ctrl+Q"}}));
 
     const KeyChord open = ParseShortcut("Ctrl+O");
     EXPECT_TRUE(open.ctrl);

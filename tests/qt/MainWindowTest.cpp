@@ -4,6 +4,7 @@
 #include "app/Menu.h"
 #include "core/StructureModel.h"
 #include "graphics/ViewTransform.h"
+#include "qt/QtCanvas.h"
 #include "qt/QtPlatform.h"
 #include "support/TestSupport.h"
 
@@ -20,6 +21,7 @@
 #include <QMenuBar>
 #include <QMessageBox>
 #include <QMouseEvent>
+#include <QPainter>
 #include <QTimer>
 #include <QUrl>
 #include <QWheelEvent>
@@ -259,6 +261,62 @@ TEST_F(Window, PaintedFrameShowsTheStructure)
     const QImage moved = m_Window.Area()->grab().toImage();
     EXPECT_EQ(moved.pixel(2, 2) & 0xFFFFFF, 0xFFFFFFu);
     EXPECT_TRUE(blueNear(moved));
+}
+
+// The picture under and over the pointer's halo is kept between paints:
+// moving the pointer from one member to another paints only the halo, and
+// the frame is the one painting everything at once gives. A change of view
+// or layer paints the kept pictures again.
+TEST_F(Window, PointerMovesRepaintOnlyTheHalo)
+{
+    ASSERT_TRUE(LoadPortalFrame());
+    m_Window.RunCommand(MenuId::Solve);
+    ASSERT_TRUE(m_Window.WaitForWork());
+    m_Window.RunCommand(MenuId::BendingMoment);
+    m_Window.RunCommand(MenuId::NodeNumbers);
+    DrawingArea& area = *m_Window.Area();
+    const ViewTransform& view = *State().m_View;
+    const auto pixelAt = [&](double x, double y) {
+        const double world[2] = {x, y};
+        int pixel[2];
+        view.WorldToScreen(world, pixel);
+        return QPoint(pixel[0], pixel[1]);
+    };
+    // Everything painted at once, as before the pictures were kept.
+    const auto whole = [&] {
+        QImage image(area.size(), QImage::Format_RGB32);
+        image.fill(ColorFromColorRef(State().BackgroundColor()));
+        QPainter painter(&image);
+        {
+            QtCanvas canvas(painter);
+            State().Paint(canvas);
+        }
+        painter.end();
+        return image;
+    };
+
+    (void)area.ComposeFrame();
+    const int painted = area.LayerPaintCount();
+    const QPoint column = pixelAt(0, 2), beam = pixelAt(3, 4);
+    Move(column.x(), column.y());
+    ASSERT_GE(State().m_HoverElement, 0);
+    const QImage onColumn = area.ComposeFrame();
+    Move(beam.x(), beam.y());
+    const int beamElement = State().m_HoverElement;
+    ASSERT_GE(beamElement, 0);
+    const QImage onBeam = area.ComposeFrame();
+    EXPECT_EQ(area.LayerPaintCount(), painted);
+    EXPECT_NE(onColumn, onBeam);
+    EXPECT_EQ(onBeam, whole());
+
+    Wheel(beam.x(), beam.y(), 120);
+    EXPECT_EQ(area.ComposeFrame(), whole());
+    EXPECT_EQ(area.LayerPaintCount(), painted + 1);
+    m_Window.RunCommand(MenuId::ShearingForce);
+    EXPECT_EQ(area.ComposeFrame(), whole());
+    m_Window.Action(MenuId::WhiteBackground)->trigger();
+    EXPECT_EQ(area.ComposeFrame(), whole());
+    EXPECT_EQ(area.LayerPaintCount(), painted + 3);
 }
 
 TEST_F(Window, RubberBandIsDrawnWhileZooming)
