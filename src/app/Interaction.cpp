@@ -8,10 +8,13 @@
 #include "core/StructureModel.h"
 #include "graphics/Drawing.h"
 #include "graphics/Palette.h"
+#include "graphics/StructureLayers.h"
 #include "graphics/ViewTransform.h"
+#include "inspect/ModelResults.h"
 #include "inspect/ReadOut.h"
 #include "inspect/Scene.h"
 
+#include <array>
 #include <cmath>
 
 namespace {
@@ -50,6 +53,8 @@ void AppState::OnChar(int code)
 {
     switch (code) {
     case 27:
+        // Esc also cancels a solve under way.
+        CancelWork();
         m_Mode = InteractionMode::None;
         m_Platform.Repaint(false);
         break;
@@ -182,7 +187,7 @@ void AppState::OnMouseWheel(int x, int y, int delta)
     m_Platform.Repaint(false);
 }
 
-void AppState::Paint(Canvas& canvas)
+void AppState::RefitIfStillFitted()
 {
     if (m_ClientWidth <= 0 || m_ClientHeight <= 0)
         return;
@@ -192,6 +197,13 @@ void AppState::Paint(Canvas& canvas)
     if (m_ViewFitted && (m_FittedFlags != static_cast<const LayerFlags&>(*this) ||
                          (resultsDrawn && m_FittedResults != m_Results.get())))
         FitView();
+}
+
+void AppState::Paint(Canvas& canvas)
+{
+    if (m_ClientWidth <= 0 || m_ClientHeight <= 0)
+        return;
+    RefitIfStillFitted();
     if (m_Mode == InteractionMode::ZoomWindow && m_ClickCount == 1)
         DrawRubberBand(canvas, m_Corner1X, m_Corner1Y, m_Corner2X, m_Corner2Y);
     // An empty model has nothing to draw, whatever layers are switched on.
@@ -199,4 +211,79 @@ void AppState::Paint(Canvas& canvas)
         PaletteCanvas shown(canvas, BackgroundColor());
         DrawScene(shown, *m_View, *m_Model, *this, m_Results.get(), m_HoverElement, m_HoverNode);
     }
+}
+
+void AppState::PaintUnderPointer(Canvas& canvas)
+{
+    if (m_ClientWidth > 0 && m_ClientHeight > 0 && m_Loaded) {
+        PaletteCanvas shown(canvas, BackgroundColor());
+        DrawLayersUnderHighlight(shown, *m_View, *m_Model, *this);
+    }
+}
+
+void AppState::PaintPointer(Canvas& canvas)
+{
+    if (m_ClientWidth <= 0 || m_ClientHeight <= 0)
+        return;
+    if (m_Mode == InteractionMode::ZoomWindow && m_ClickCount == 1)
+        DrawRubberBand(canvas, m_Corner1X, m_Corner1Y, m_Corner2X, m_Corner2Y);
+    if (m_Loaded) {
+        PaletteCanvas shown(canvas, BackgroundColor());
+        DrawHighlight(shown, *m_View, *m_Model, m_HoverElement, m_HoverNode);
+    }
+}
+
+void AppState::PaintOverPointer(Canvas& canvas)
+{
+    if (m_ClientWidth <= 0 || m_ClientHeight <= 0 || !m_Loaded)
+        return;
+    const ModelResults* results = m_Results && &m_Results->Model() == m_Model.get() ? m_Results.get() : nullptr;
+    const DrawDetail detail;
+    PaletteCanvas shown(canvas, BackgroundColor());
+    DrawLayersOverHighlight(shown, *m_View, *m_Model, *this, BuildOverlay(results, *m_View, *this, -1, -1, detail),
+                            detail);
+}
+
+bool AppState::PictureKeyData::operator==(const PictureKeyData& other) const
+{
+    const auto flags = [](const LayerFlags& f) {
+        return std::array<bool, 15>{f.m_ShowNodeNumbers, f.m_ShowElementNumbers,   f.m_ShowStructure,
+                                    f.m_ShowDeformed,    f.m_ShowMoment,           f.m_ShowShear,
+                                    f.m_ShowAxial,       f.m_ShowDistributedLoads, f.m_ShowForces,
+                                    f.m_ShowSprings,     f.m_ShowTorsionalSprings, f.m_ShowPrescribed,
+                                    f.m_ShowSupports,    f.m_ShowReactions,        f.m_ShowValues};
+    };
+    return generation == other.generation && loaded == other.loaded && solved == other.solved &&
+           background == other.background && width == other.width && height == other.height &&
+           flags(layers) == flags(other.layers) && scale == other.scale && centerX == other.centerX &&
+           centerY == other.centerY && originX == other.originX && originY == other.originY &&
+           viewWidth == other.viewWidth && viewHeight == other.viewHeight && xMin == other.xMin && xMax == other.xMax &&
+           yMin == other.yMin && yMax == other.yMax;
+}
+
+AppState::PictureKeyData AppState::PictureKey() const
+{
+    PictureKeyData key;
+    key.generation = m_PictureGeneration;
+    key.loaded = m_Loaded;
+    key.solved = m_Solved;
+    key.background = m_BackgroundIndex;
+    key.width = m_ClientWidth;
+    key.height = m_ClientHeight;
+    key.layers = *this;
+    if (m_View) {
+        const ViewTransform& v = *m_View;
+        key.scale = v.m_Scale;
+        key.centerX = v.m_CenterX;
+        key.centerY = v.m_CenterY;
+        key.originX = v.m_OriginX;
+        key.originY = v.m_OriginY;
+        key.viewWidth = v.m_Width;
+        key.viewHeight = v.m_Height;
+        key.xMin = v.m_XMin;
+        key.xMax = v.m_XMax;
+        key.yMin = v.m_YMin;
+        key.yMax = v.m_YMax;
+    }
+    return key;
 }

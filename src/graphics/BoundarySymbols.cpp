@@ -22,14 +22,50 @@ bool Finite(const Node& node)
     return std::isfinite(node.x) && std::isfinite(node.y);
 }
 
-template <typename T>
-void DrawAll(Canvas& canvas, const ViewTransform& view, int count, const std::vector<T>& records)
+// The farthest point of an outline from its node, in table units: how far
+// the symbol reaches, however it is turned or mirrored.
+double OutlineRadius(const SymbolOutline& outline)
 {
-    if (!CanDraw(view) || count <= 0)
+    double radius = 0;
+    for (const OutlinePoint& p : outline.points)
+        radius = std::max(radius, std::hypot(p.u, p.v));
+    return radius;
+}
+
+// A prescribed displacement's hands and arrows share one factor.
+double PrescribedReach(const ViewTransform& view)
+{
+    static const double radius = std::max({OutlineRadius(HandOutline()), OutlineRadius(RotationArrowOutline()),
+                                           OutlineRadius(TranslationArrowOutline())});
+    return PrescribedFactor(view) * radius;
+}
+
+double SpringReach(const ViewTransform& view)
+{
+    static const double radius = OutlineRadius(SpringOutline());
+    return SymbolSpan(view) * 0.06 / 11.5858 * radius;
+}
+
+double TorsionalSpringReach(const ViewTransform& view)
+{
+    static const double radius = OutlineRadius(TorsionalSpringOutline());
+    return SymbolSpan(view) * 0.08 / 15.9149 * radius;
+}
+
+// Every record, or those near enough the client rectangle to show, at a
+// node; symbols only where they can be read.
+template <typename T>
+void DrawAll(Canvas& canvas, const ViewTransform& view, const StructureModel& model, int count,
+             const std::vector<T>& records, const DrawDetail& detail, double reach)
+{
+    if (!CanDraw(view) || count <= 0 || !SymbolsShown(view, model, detail))
         return;
     const std::size_t n = std::min(static_cast<std::size_t>(count), records.size());
-    for (std::size_t i = 0; i < n; ++i)
+    for (std::size_t i = 0; i < n; ++i) {
+        if (detail.cull && !NearClient(view, records[i].Node.x, records[i].Node.y, reach, 4))
+            continue;
         Draw(canvas, view, records[i]);
+    }
 }
 
 } // namespace
@@ -91,9 +127,10 @@ void DrawTranslationArrow(Canvas& canvas, const ViewTransform& view, const Presc
     DrawSymbol(canvas, view, TranslationArrowOutline(), place, static_cast<COLORREF>(prescribed.Color));
 }
 
-void DrawPrescribedDisplacements(Canvas& canvas, const ViewTransform& view, const StructureModel& model)
+void DrawPrescribedDisplacements(Canvas& canvas, const ViewTransform& view, const StructureModel& model,
+                                 const DrawDetail& detail)
 {
-    DrawAll(canvas, view, model.m_NPRESC, model.m_Prescribed);
+    DrawAll(canvas, view, model, model.m_NPRESC, model.m_Prescribed, detail, PrescribedReach(view));
 }
 
 // --- springs ---------------------------------------------------------------
@@ -119,12 +156,13 @@ void Draw(Canvas& canvas, const ViewTransform& view, const Torsional_Spring_2d& 
     DrawSymbol(canvas, view, TorsionalSpringOutline(), place, static_cast<COLORREF>(spring.Color));
 }
 
-void DrawSprings(Canvas& canvas, const ViewTransform& view, const StructureModel& model)
+void DrawSprings(Canvas& canvas, const ViewTransform& view, const StructureModel& model, const DrawDetail& detail)
 {
-    DrawAll(canvas, view, model.m_NSPR, model.m_Springs);
+    DrawAll(canvas, view, model, model.m_NSPR, model.m_Springs, detail, SpringReach(view));
 }
 
-void DrawTorsionalSprings(Canvas& canvas, const ViewTransform& view, const StructureModel& model)
+void DrawTorsionalSprings(Canvas& canvas, const ViewTransform& view, const StructureModel& model,
+                          const DrawDetail& detail)
 {
-    DrawAll(canvas, view, model.m_NTSPR, model.m_TorsionalSprings);
+    DrawAll(canvas, view, model, model.m_NTSPR, model.m_TorsionalSprings, detail, TorsionalSpringReach(view));
 }

@@ -31,47 +31,61 @@ LayerFlags AllLayers(bool solved)
     return flags;
 }
 
-void DrawLayers(Canvas& canvas, const ViewTransform& view, const StructureModel& model, const LayerFlags& flags)
+void DrawLayers(Canvas& canvas, const ViewTransform& view, const StructureModel& model, const LayerFlags& flags,
+                const DrawDetail& detail)
 {
-    DrawLayers(canvas, view, model, flags, ResultOverlay{});
+    DrawLayers(canvas, view, model, flags, ResultOverlay{}, detail);
 }
 
 void DrawLayers(Canvas& canvas, const ViewTransform& view, const StructureModel& model, const LayerFlags& flags,
-                const ResultOverlay& overlay)
+                const ResultOverlay& overlay, const DrawDetail& detail)
+{
+    DrawLayersUnderHighlight(canvas, view, model, flags, detail);
+    DrawHighlight(canvas, view, model, overlay.highlightElement, overlay.highlightNode);
+    DrawLayersOverHighlight(canvas, view, model, flags, overlay, detail);
+}
+
+void DrawLayersUnderHighlight(Canvas& canvas, const ViewTransform& view, const StructureModel& model,
+                              const LayerFlags& flags, const DrawDetail& detail)
 {
     if (flags.m_ShowNodeNumbers)
-        DrawNodeNumbers(canvas, view, model);
+        DrawNodeNumbers(canvas, view, model, detail);
     if (flags.m_ShowElementNumbers)
-        DrawElementNumbers(canvas, view, model);
-    DrawHighlight(canvas, view, model, overlay.highlightElement, overlay.highlightNode);
+        DrawElementNumbers(canvas, view, model, detail);
+}
+
+void DrawLayersOverHighlight(Canvas& canvas, const ViewTransform& view, const StructureModel& model,
+                             const LayerFlags& flags, const ResultOverlay& overlay, const DrawDetail& detail)
+{
     if (flags.m_ShowStructure)
-        DrawStructure(canvas, view, model);
+        DrawStructure(canvas, view, model, detail);
     if (flags.m_ShowDeformed)
-        DrawDeformedShape(canvas, view, model);
+        DrawDeformedShape(canvas, view, model, detail, overlay.deformedReach);
     if (flags.m_ShowMoment)
-        DrawMomentDiagram(canvas, view, model);
+        DrawMomentDiagram(canvas, view, model, detail, overlay.momentReach);
     if (flags.m_ShowShear)
-        DrawShearDiagram(canvas, view, model);
+        DrawShearDiagram(canvas, view, model, detail, overlay.shearReach);
     if (flags.m_ShowAxial)
-        DrawAxialDiagram(canvas, view, model);
+        DrawAxialDiagram(canvas, view, model, detail, overlay.axialReach);
     if (flags.m_ShowDistributedLoads)
-        DrawDistributedLoads(canvas, view, model);
+        DrawDistributedLoads(canvas, view, model, detail);
     if (flags.m_ShowForces)
-        DrawForces(canvas, view, model);
+        DrawForces(canvas, view, model, detail);
     if (flags.m_ShowSprings)
-        DrawSprings(canvas, view, model);
+        DrawSprings(canvas, view, model, detail);
     if (flags.m_ShowTorsionalSprings)
-        DrawTorsionalSprings(canvas, view, model);
+        DrawTorsionalSprings(canvas, view, model, detail);
     if (flags.m_ShowPrescribed)
-        DrawPrescribedDisplacements(canvas, view, model);
+        DrawPrescribedDisplacements(canvas, view, model, detail);
     if (flags.m_ShowSupports)
-        DrawRestrictedNodes(canvas, view, model);
+        DrawRestrictedNodes(canvas, view, model, detail);
 
     // The values last, so that nothing covers them; the reactions' values
-    // are placed before the diagram's.
+    // are placed before the diagram's. Reactions are symbols: drawn only
+    // where they can be read.
     std::vector<ValueLabel> reactionValues;
-    if (flags.m_ShowReactions) {
-        DrawReactions(canvas, view, overlay.reactions);
+    if (flags.m_ShowReactions && SymbolsShown(view, model, detail)) {
+        DrawReactions(canvas, view, overlay.reactions, detail.cull);
         reactionValues = ReactionLabels(view, overlay.reactions);
     }
     static const std::vector<ValueLabel> none;

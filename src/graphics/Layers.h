@@ -1,8 +1,10 @@
 #pragma once
 
+#include "graphics/Detail.h"
 #include "graphics/ReactionSymbols.h"
 #include "graphics/ValueLabels.h"
 
+#include <cmath>
 #include <vector>
 
 class Canvas;
@@ -49,14 +51,33 @@ struct ResultOverlay {
     std::vector<ReactionSymbol> reactions;
     int highlightElement = -1;
     int highlightNode = -1;
+    // How far each result diagram reaches from its members, in world units
+    // (its scale times the structure's largest value; infinite: unknown),
+    // so that members far off the screen are passed over quickly.
+    double deformedReach = INFINITY;
+    double momentReach = INFINITY;
+    double shearReach = INFINITY;
+    double axialReach = INFINITY;
 };
 
 // Draws the layers that are switched on, on the canvas through the view, in
 // the fixed painting order: numbers lie under the structure (with the halo
 // of what is under the pointer), the result diagram over it, loads,
 // supports and reactions on top, and the values over everything. Every
-// front end paints through this.
+// front end paints through this, with what the detail leaves out: by
+// default what cannot be seen or read.
 void DrawLayers(Canvas& canvas, const ViewTransform& view, const StructureModel& model, const LayerFlags& flags,
-                const ResultOverlay& overlay);
+                const ResultOverlay& overlay, const DrawDetail& detail = DrawDetail{});
 // The same without results beyond the model's own.
-void DrawLayers(Canvas& canvas, const ViewTransform& view, const StructureModel& model, const LayerFlags& flags);
+void DrawLayers(Canvas& canvas, const ViewTransform& view, const StructureModel& model, const LayerFlags& flags,
+                const DrawDetail& detail = DrawDetail{});
+
+// The same layers in three parts, for a front end that keeps the picture
+// between paints: what lies under the halo of what is under the pointer
+// (the numbers), the halo, and everything above it. The three in this order
+// are DrawLayers.
+void DrawLayersUnderHighlight(Canvas& canvas, const ViewTransform& view, const StructureModel& model,
+                              const LayerFlags& flags, const DrawDetail& detail = DrawDetail{});
+void DrawLayersOverHighlight(Canvas& canvas, const ViewTransform& view, const StructureModel& model,
+                             const LayerFlags& flags, const ResultOverlay& overlay,
+                             const DrawDetail& detail = DrawDetail{});

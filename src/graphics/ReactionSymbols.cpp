@@ -1,5 +1,6 @@
 #include "graphics/ReactionSymbols.h"
 
+#include "graphics/Detail.h"
 #include "graphics/Drawing.h"
 #include "graphics/SymbolOutlines.h"
 #include "graphics/ViewTransform.h"
@@ -40,7 +41,7 @@ const char* const kPrefixes[3] = {"Fx = ", "Fy = ", "Mz = "};
 
 } // namespace
 
-void DrawReactions(Canvas& canvas, const ViewTransform& view, const std::vector<ReactionSymbol>& reactions)
+void DrawReactions(Canvas& canvas, const ViewTransform& view, const std::vector<ReactionSymbol>& reactions, bool cull)
 {
     if (!CanDraw(view) || reactions.empty())
         return;
@@ -49,6 +50,10 @@ void DrawReactions(Canvas& canvas, const ViewTransform& view, const std::vector<
     const double delta = std::acos(-1.0) * 11 / 180;
     for (const ReactionSymbol& r : reactions) {
         if (!std::isfinite(r.x) || !std::isfinite(r.y))
+            continue;
+        // Arrows end within their clearance, length and head of the node;
+        // the arc lies closer.
+        if (cull && !NearClient(view, r.x, r.y, (kTipClearance + kArrowLength + kHeadLength + 0.01) * span, 4))
             continue;
         for (int c = 0; c < 2; ++c) {
             if (!r.shown[c])

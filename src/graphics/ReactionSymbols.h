@@ -24,7 +24,9 @@ struct ReactionSymbol {
 // The arrows and arcs, in the reaction colour. Arrows have one length
 // whatever the force (the value says how large it is), a little longer
 // than the support symbol is wide.
-void DrawReactions(Canvas& canvas, const ViewTransform& view, const std::vector<ReactionSymbol>& reactions);
+// With cull, only those that can reach the client rectangle.
+void DrawReactions(Canvas& canvas, const ViewTransform& view, const std::vector<ReactionSymbol>& reactions,
+                   bool cull = false);
 
 // The values of the shown components as labels: "Fx = ..." beside the tail
 // of its arrow, "Mz = ..." beside its arc; ranked before diagram values.

@@ -10,6 +10,7 @@
 #include <cmath>
 #include <cstdio>
 #include <string>
+#include <vector>
 
 namespace {
 
@@ -66,6 +67,22 @@ void ToScreen(const ViewTransform& view, double x, double y, int pixel[2])
     view.WorldToScreen(world, pixel);
 }
 
+// Numbers are written only at a readable size when only what can be read
+// is drawn.
+bool NumbersReadable(int height, const DrawDetail& detail)
+{
+    return !detail.readableOnly || height >= kReadableNumberPixels;
+}
+
+// Whether a number whose cell starts at (x, y) may reach the client
+// rectangle: up to ten characters, none wider than the cell is high (the
+// default font, for a height of 0, is about 16 pixels).
+bool TextMayShow(const ViewTransform& view, int x, int y, int height)
+{
+    const double h = std::max(height, 32);
+    return PixelBoxMeetsClient(view, x, y, x + 10 * h, y + h, 2);
+}
+
 // The arrowhead angle of forces and distributed loads: 11 degrees.
 double HeadAngle()
 {
@@ -86,13 +103,99 @@ void DrawLine(Canvas& canvas, const ViewTransform& view, const BeamElement& elem
     DrawWorldSegment(canvas, view, n1.x, n1.y, n2.x, n2.y);
 }
 
-void DrawStructure(Canvas& canvas, const ViewTransform& view, const StructureModel& model)
+namespace {
+
+// Where the last line ended: a member that starts or ends there continues
+// the polyline, so that a run of members along a floor or a column is one
+// polyline with joins instead of as many lines with two caps each.
+struct Chain {
+    bool open = false;
+    int x = 0;
+    int y = 0;
+};
+
+// One member in the pen in force, unless it cannot reach the client
+// rectangle or is a point already drawn.
+void DrawMemberOnce(Canvas& canvas, const ViewTransform& view, const BeamElement& element, int width,
+                    std::vector<unsigned char>& pointDrawn, Chain& chain)
+{
+    const Node& n1 = element.m_Node1;
+    const Node& n2 = element.m_Node2;
+    if (!Finite(n1.x, n1.y) || !Finite(n2.x, n2.y))
+        return;
+    double x1, y1, x2, y2;
+    ToClientPixels(view, n1.x, n1.y, x1, y1);
+    ToClientPixels(view, n2.x, n2.y, x2, y2);
+    if (!PixelBoxMeetsClient(view, std::min(x1, x2), std::min(y1, y2), std::max(x1, x2), std::max(y1, y2),
+                             width / 2.0 + 2))
+        return;
+    int s1[2], s2[2];
+    ToScreen(view, n1.x, n1.y, s1);
+    ToScreen(view, n2.x, n2.y, s2);
+    const bool point = s1[0] == s2[0] && s1[1] == s2[1];
+    if (point && s1[0] >= 0 && s1[0] < view.m_Width && s1[1] >= 0 && s1[1] < view.m_Height) {
+        if (pointDrawn.empty())
+            pointDrawn.assign(static_cast<std::size_t>(view.m_Width) * static_cast<std::size_t>(view.m_Height), 0);
+        unsigned char& mark = pointDrawn[static_cast<std::size_t>(s1[1]) * static_cast<std::size_t>(view.m_Width) +
+                                         static_cast<std::size_t>(s1[0])];
+        const unsigned char key = static_cast<unsigned char>(std::min(width, 255));
+        if (mark == key)
+            return;
+        mark = key;
+    }
+    if (point) {
+        canvas.MoveTo(s1[0], s1[1]);
+        canvas.LineTo(s1[0] + 1, s1[1]);
+        chain.open = false;
+        return;
+    }
+    const int* to = s2;
+    if (chain.open && chain.x == s2[0] && chain.y == s2[1]) {
+        to = s1;
+    } else if (!chain.open || chain.x != s1[0] || chain.y != s1[1]) {
+        canvas.MoveTo(s1[0], s1[1]);
+    }
+    canvas.LineTo(to[0], to[1]);
+    chain = {true, to[0], to[1]};
+}
+
+} // namespace
+
+void DrawStructure(Canvas& canvas, const ViewTransform& view, const StructureModel& model, const DrawDetail& detail)
 {
     if (!CanDraw(view))
         return;
     const std::size_t count = Walk(model.m_NELEM, model.m_Elements);
+    if (!detail.cull) {
+        for (std::size_t e = 0; e < count; ++e)
+            DrawLine(canvas, view, model.m_Elements[e], 3 + 3 * InertiaClass(model, e));
+        return;
+    }
+
+    // The same segments with the same pens, but only those that can reach
+    // the client rectangle, one width after another, each pen selected once:
+    // every line has the one colour, opaque, so the order in which they
+    // cover the surface does not change the picture. A member whose ends
+    // fall in one pixel is that pixel: a one-pixel line (a line from a pixel
+    // to itself draws nothing), drawn once per pixel and width however many
+    // members share it. Members that meet continue one polyline.
+    std::vector<std::pair<int, std::size_t>> order(count);
     for (std::size_t e = 0; e < count; ++e)
-        DrawLine(canvas, view, model.m_Elements[e], 3 + 3 * InertiaClass(model, e));
+        order[e] = {3 + 3 * InertiaClass(model, e), e};
+    std::stable_sort(order.begin(), order.end(), [](const auto& a, const auto& b) { return a.first < b.first; });
+    std::vector<unsigned char> pointDrawn;
+    Chain chain;
+    const PenDesc previous = canvas.SelectPen(PenDesc{1, kElementLineColor});
+    int selected = 0;
+    for (const auto& [width, e] : order) {
+        if (width != selected) {
+            canvas.SelectPen(PenDesc{width, kElementLineColor});
+            selected = width;
+            chain.open = false;
+        }
+        DrawMemberOnce(canvas, view, model.m_Elements[e], width, pointDrawn, chain);
+    }
+    canvas.SelectPen(previous);
 }
 
 void DrawHighlight(Canvas& canvas, const ViewTransform& view, const StructureModel& model, int element, int node)
@@ -128,11 +231,13 @@ void DrawHighlight(Canvas& canvas, const ViewTransform& view, const StructureMod
 
 // --- numbers -------------------------------------------------------------
 
-void DrawNodeNumbers(Canvas& canvas, const ViewTransform& view, const StructureModel& model)
+void DrawNodeNumbers(Canvas& canvas, const ViewTransform& view, const StructureModel& model, const DrawDetail& detail)
 {
     if (model.m_NPOIN <= 0 || !CanDraw(view))
         return;
     const int h = NumberHeight(model, view);
+    if (!NumbersReadable(h, detail))
+        return;
     TextScope text(canvas, FontDesc{kLabelFace, h, 0}, kNodeNumberColor);
     const int drop = TruncatePixels(0.2 * h);
     const std::size_t count = Walk(model.m_NPOIN, model.m_Nodes);
@@ -142,15 +247,20 @@ void DrawNodeNumbers(Canvas& canvas, const ViewTransform& view, const StructureM
             continue;
         int pixel[2];
         ToScreen(view, node.x, node.y, pixel);
+        if (detail.cull && !TextMayShow(view, pixel[0], pixel[1] + drop, h))
+            continue;
         canvas.TextOut(pixel[0], pixel[1] + drop, std::to_string(i));
     }
 }
 
-void DrawElementNumbers(Canvas& canvas, const ViewTransform& view, const StructureModel& model)
+void DrawElementNumbers(Canvas& canvas, const ViewTransform& view, const StructureModel& model,
+                        const DrawDetail& detail)
 {
     if (model.m_NELEM <= 0 || !CanDraw(view))
         return;
     const int h = NumberHeight(model, view);
+    if (!NumbersReadable(h, detail))
+        return;
     const int w = h / 2;
     TextScope text(canvas, FontDesc{kLabelFace, h, w}, kElementNumberColor);
     const std::size_t count = static_cast<std::size_t>(model.m_NELEM);
@@ -161,6 +271,9 @@ void DrawElementNumbers(Canvas& canvas, const ViewTransform& view, const Structu
             continue;
         int mid[2], s1[2], s2[2];
         ToScreen(view, (p1->x + p2->x) * 0.5, (p1->y + p2->y) * 0.5, mid);
+        // The number stands within about 1.1 h of the midpoint.
+        if (detail.cull && !TextMayShow(view, mid[0] - w * 10 - 2 * h, mid[1] - 2 * h, 3 * h))
+            continue;
         ToScreen(view, p1->x, p1->y, s1);
         ToScreen(view, p2->x, p2->y, s2);
         const std::string label = std::to_string(e);
@@ -212,13 +325,21 @@ void Draw(Canvas& canvas, const ViewTransform& view, const RestrictedNode& suppo
     canvas.TextOut(pixel[0] - g, pixel[1] - g, code);
 }
 
-void DrawRestrictedNodes(Canvas& canvas, const ViewTransform& view, const StructureModel& model)
+void DrawRestrictedNodes(Canvas& canvas, const ViewTransform& view, const StructureModel& model,
+                         const DrawDetail& detail)
 {
-    if (!CanDraw(view))
+    if (!CanDraw(view) || !SymbolsShown(view, model, detail))
         return;
+    // The square is S / 25 wide; its code, six characters of 0.7 of that
+    // height, starts at its corner: all within five widths of the node.
+    const double reach = 5 * SymbolSpan(view) / 25;
     const std::size_t count = Walk(model.m_NRN, model.m_RestrictedNodes);
-    for (std::size_t i = 0; i < count; ++i)
-        Draw(canvas, view, model.m_RestrictedNodes[i]);
+    for (std::size_t i = 0; i < count; ++i) {
+        const RestrictedNode& support = model.m_RestrictedNodes[i];
+        if (detail.cull && !NearClient(view, support.x, support.y, reach, 4))
+            continue;
+        Draw(canvas, view, support);
+    }
 }
 
 // --- concentrated loads --------------------------------------------------
@@ -257,13 +378,23 @@ void Draw(Canvas& canvas, const ViewTransform& view, const force_2d& force, doub
     }
 }
 
-void DrawForces(Canvas& canvas, const ViewTransform& view, const StructureModel& model)
+void DrawForces(Canvas& canvas, const ViewTransform& view, const StructureModel& model, const DrawDetail& detail)
 {
-    if (!CanDraw(view))
+    if (!CanDraw(view) || !SymbolsShown(view, model, detail))
         return;
+    const double S = SymbolSpan(view);
     const std::size_t count = Walk(model.m_NFOR, model.m_Forces);
-    for (std::size_t i = 0; i < count; ++i)
-        Draw(canvas, view, model.m_Forces[i], model.m_VisualScaleofForce);
+    for (std::size_t i = 0; i < count; ++i) {
+        const force_2d& force = model.m_Forces[i];
+        if (detail.cull) {
+            // The arrow with its head, and the moment's arc of radius
+            // 0.03 S with its head.
+            const double length = model.m_VisualScaleofForce * std::hypot(force.Fx, force.Fy);
+            if (!NearClient(view, force.Node.x, force.Node.y, length + 0.05 * S, 4))
+                continue;
+        }
+        Draw(canvas, view, force, model.m_VisualScaleofForce);
+    }
 }
 
 // --- distributed loads ---------------------------------------------------
@@ -307,11 +438,25 @@ void Draw(Canvas& canvas, const ViewTransform& view, const DistributedLoad& load
         head(x1, y1, q1);
 }
 
-void DrawDistributedLoads(Canvas& canvas, const ViewTransform& view, const StructureModel& model)
+void DrawDistributedLoads(Canvas& canvas, const ViewTransform& view, const StructureModel& model,
+                          const DrawDetail& detail)
 {
-    if (!CanDraw(view))
+    if (!CanDraw(view) || !SymbolsShown(view, model, detail))
         return;
+    const double a = model.m_VisualScaleofPress;
+    const double head = 0.02 * SymbolSpan(view);
     const std::size_t count = Walk(model.m_NDIS, model.m_DistributedLoads);
-    for (std::size_t i = 0; i < count; ++i)
-        Draw(canvas, view, model.m_DistributedLoads[i], model.m_VisualScaleofPress);
+    for (std::size_t i = 0; i < count; ++i) {
+        const DistributedLoad& load = model.m_DistributedLoads[i];
+        if (detail.cull) {
+            // The element, the outline laid off from it by the larger
+            // intensity, and the heads at its ends.
+            const double offset = a * std::max(std::fabs(load.q1), std::fabs(load.q2)) + head;
+            const double xMin = std::min(load.Node1.x, load.Node2.x), xMax = std::max(load.Node1.x, load.Node2.x);
+            const double yMin = std::min(load.Node1.y, load.Node2.y), yMax = std::max(load.Node1.y, load.Node2.y);
+            if (!WorldBoxMeetsClient(view, xMin - offset, yMin - offset, xMax + offset, yMax + offset, 4))
+                continue;
+        }
+        Draw(canvas, view, load, a);
+    }
 }

@@ -1,6 +1,7 @@
 #pragma once
 
 #include "core/Records.h"
+#include "graphics/Detail.h"
 
 class BeamElement;
 class Canvas;
@@ -11,13 +12,20 @@ class ViewTransform;
 // node and element numbers, supports, concentrated and distributed loads.
 // Each draws on the canvas through the view, records in index order (a
 // later record over an earlier one), and draws nothing when the view's
-// mapping cannot show anything.
-void DrawStructure(Canvas& canvas, const ViewTransform& view, const StructureModel& model);
-void DrawNodeNumbers(Canvas& canvas, const ViewTransform& view, const StructureModel& model);
-void DrawElementNumbers(Canvas& canvas, const ViewTransform& view, const StructureModel& model);
-void DrawRestrictedNodes(Canvas& canvas, const ViewTransform& view, const StructureModel& model);
-void DrawForces(Canvas& canvas, const ViewTransform& view, const StructureModel& model);
-void DrawDistributedLoads(Canvas& canvas, const ViewTransform& view, const StructureModel& model);
+// mapping cannot show anything. The detail says what is left out; by
+// default nothing is.
+void DrawStructure(Canvas& canvas, const ViewTransform& view, const StructureModel& model,
+                   const DrawDetail& detail = kDrawEverything);
+void DrawNodeNumbers(Canvas& canvas, const ViewTransform& view, const StructureModel& model,
+                     const DrawDetail& detail = kDrawEverything);
+void DrawElementNumbers(Canvas& canvas, const ViewTransform& view, const StructureModel& model,
+                        const DrawDetail& detail = kDrawEverything);
+void DrawRestrictedNodes(Canvas& canvas, const ViewTransform& view, const StructureModel& model,
+                         const DrawDetail& detail = kDrawEverything);
+void DrawForces(Canvas& canvas, const ViewTransform& view, const StructureModel& model,
+                const DrawDetail& detail = kDrawEverything);
+void DrawDistributedLoads(Canvas& canvas, const ViewTransform& view, const StructureModel& model,
+                          const DrawDetail& detail = kDrawEverything);
 
 // A halo around the element and the node under the pointer (either may be
 // -1, none): drawn before the structure, whose line then lies inside it.

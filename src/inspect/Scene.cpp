@@ -1,5 +1,6 @@
 #include "inspect/Scene.h"
 
+#include "core/Geometry.h"
 #include "core/StructureModel.h"
 #include "graphics/Drawing.h"
 #include "graphics/DrawnExtent.h"
@@ -261,7 +262,8 @@ double LargestOf(const ModelResults& results, Diagram diagram)
 
 } // namespace
 
-std::vector<ValueLabel> DiagramValues(const ModelResults& results, const ViewTransform& view, Diagram diagram)
+std::vector<ValueLabel> DiagramValues(const ModelResults& results, const ViewTransform& view, Diagram diagram,
+                                      const DrawDetail& detail)
 {
     std::vector<ValueLabel> labels;
     if (!CanDraw(view))
@@ -300,6 +302,10 @@ std::vector<ValueLabel> DiagramValues(const ModelResults& results, const ViewTra
             rank = kAlwaysShown;
             largestOffered = true;
         }
+        if (detail.readableOnly && rank != kAlwaysShown &&
+            Length(element.m_Node1.x - element.m_Node2.x, element.m_Node1.y - element.m_Node2.y) * view.m_Scale <
+                kReadableMemberPixels)
+            continue;
         sieve.Offer(middle.x, middle.y, rank, memberLargest, static_cast<std::size_t>(e));
     }
 
@@ -401,7 +407,7 @@ std::vector<ReactionSymbol> ReactionSymbols(const ModelResults& results)
 }
 
 ResultOverlay BuildOverlay(const ModelResults* results, const ViewTransform& view, const LayerFlags& flags,
-                           int highlightElement, int highlightNode)
+                           int highlightElement, int highlightNode, const DrawDetail& detail)
 {
     ResultOverlay overlay;
     overlay.highlightElement = highlightElement;
@@ -416,21 +422,30 @@ ResultOverlay BuildOverlay(const ModelResults* results, const ViewTransform& vie
         for (const auto& [on, diagram] : shown) {
             if (!on)
                 continue;
-            std::vector<ValueLabel> values = DiagramValues(*results, view, diagram);
+            std::vector<ValueLabel> values = DiagramValues(*results, view, diagram, detail);
             overlay.values.insert(overlay.values.end(), values.begin(), values.end());
         }
     }
     if (flags.m_ShowReactions)
         overlay.reactions = ReactionSymbols(*results);
+    // The members' largest values are sampled more finely than the
+    // diagrams are drawn, but not at every point: a little to spare.
+    const StructureModel& model = results->Model();
+    const auto reach = [](double scale, double largest) { return 1.05 * std::fabs(scale * largest); };
+    overlay.deformedReach = reach(model.m_VisualScaleofDisp, results->LargestDisplacement());
+    overlay.momentReach = reach(model.m_VisualScaleofMoment, results->LargestMoment());
+    overlay.shearReach = reach(model.m_VisualScaleofShear, results->LargestShear());
+    overlay.axialReach = reach(model.m_VisualScaleofAxial, results->LargestAxial());
     return overlay;
 }
 
 void DrawScene(Canvas& canvas, const ViewTransform& view, const StructureModel& model, const LayerFlags& flags,
-               const ModelResults* results, int highlightElement, int highlightNode)
+               const ModelResults* results, int highlightElement, int highlightNode, const DrawDetail& detail)
 {
     if (results && &results->Model() != &model)
         results = nullptr;
-    DrawLayers(canvas, view, model, flags, BuildOverlay(results, view, flags, highlightElement, highlightNode));
+    DrawLayers(canvas, view, model, flags, BuildOverlay(results, view, flags, highlightElement, highlightNode, detail),
+               detail);
 }
 
 void FitScene(ViewTransform& view, const StructureModel& model, const LayerFlags& flags, const ModelResults* results)

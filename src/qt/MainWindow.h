@@ -1,5 +1,6 @@
 #pragma once
 
+#include "app/AppState.h"
 #include "qt/QtPlatform.h"
 
 #include <QHash>
@@ -10,8 +11,11 @@
 #include <memory>
 
 class AppState;
+class BusyIndicator;
+class MessagesPanel;
 class QAction;
 class QLabel;
+class QMenu;
 class QtPlatform;
 class ResultsPanel;
 
@@ -23,8 +27,12 @@ public:
     DrawingArea(AppState& state, QWidget* parent);
 
     // The picture as the next paint would show it: background, rubber band
-    // and layers, composed off screen in one image of the area's size.
+    // and layers, composed off screen in one image of the area's size. What
+    // lies under and over the pointer's marks is kept between calls and
+    // drawn again only when the picture's key changes (see AppState).
     QImage ComposeFrame() const;
+    // How many times the kept pictures have been drawn.
+    int LayerPaintCount() const { return m_LayerPaints; }
 
 protected:
     void paintEvent(QPaintEvent* event) override;
@@ -34,8 +42,20 @@ protected:
     void wheelEvent(QWheelEvent* event) override;
     void leaveEvent(QEvent* event) override;
 
+public:
+    // How many times the area has been painted (tests: the window answers
+    // while work goes on).
+    int PaintCount() const { return m_PaintCount; }
+
 private:
     AppState& m_State;
+    int m_PaintCount = 0;
+    // The kept pictures: the background with what lies under the halo, and
+    // everything over it on a transparent image, at the key they show.
+    mutable QImage m_Under;
+    mutable QImage m_Over;
+    mutable AppState::PictureKeyData m_Key;
+    mutable int m_LayerPaints = 0;
 };
 
 // The one top-level window: the menu built from the application's menu
@@ -58,9 +78,18 @@ public:
     QAction* Action(int id) const { return m_Actions.value(id); }
     ResultsPanel* Results() { return m_Results; }
     QLabel* StatusLabel() { return m_StatusLabel; }
+    QLabel* NoticeLabel() { return m_NoticeLabel; }
+    MessagesPanel* Messages() { return m_Messages; }
+    BusyIndicator* Busy() { return m_Busy; }
+    QMenu* RecentMenu() { return m_RecentMenu; }
+    // Lets events run until the load or solve under way has ended and its
+    // result is in; false when it takes longer than timeoutMs.
+    bool WaitForWork(int timeoutMs = 60000);
 
 protected:
     void keyPressEvent(QKeyEvent* event) override;
+    void dragEnterEvent(QDragEnterEvent* event) override;
+    void dropEvent(QDropEvent* event) override;
 
 private:
     void BuildMenu();
@@ -69,6 +98,10 @@ private:
     DrawingArea* m_Area;
     ResultsPanel* m_Results;
     QLabel* m_StatusLabel;
+    QLabel* m_NoticeLabel = nullptr;
+    MessagesPanel* m_Messages = nullptr;
+    BusyIndicator* m_Busy = nullptr;
+    QMenu* m_RecentMenu = nullptr;
     std::unique_ptr<QtPlatform> m_Platform;
     std::unique_ptr<AppState> m_State;
     QHash<int, QAction*> m_Actions;

@@ -296,7 +296,15 @@ TEST(Drawing, NonFiniteInputsDrawNoGarbage)
     scene.model.m_VisualScaleofMoment = inf;
     scene.model.m_VisualScaleofForce = 1e308;
 
-    auto drawAll = [&] { DrawLayers(scene.canvas, scene.view, m, AllLayers(true)); };
+    // Everything, so that every layer meets the bad values (the window's
+    // detail would leave the numbers out: a mean length that is not a
+    // number gives them no readable size).
+    auto drawAll = [&] { DrawLayers(scene.canvas, scene.view, m, AllLayers(true), kDrawEverything); };
+    DrawLayers(scene.canvas, scene.view, m, AllLayers(true));
+    EXPECT_TRUE(scene.canvas.StateIsInitial());
+    for (const Scene::Pixel& px : scene.Points())
+        EXPECT_LE(std::abs(px.x), 1 << 25);
+    scene.canvas.ClearDrawing();
     drawAll();
     EXPECT_FALSE(scene.canvas.m_Segments.empty());
     const int limit = 1 << 25;

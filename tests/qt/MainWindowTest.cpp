@@ -4,6 +4,7 @@
 #include "app/Menu.h"
 #include "core/StructureModel.h"
 #include "graphics/ViewTransform.h"
+#include "qt/QtCanvas.h"
 #include "qt/QtPlatform.h"
 #include "support/TestSupport.h"
 
@@ -14,11 +15,13 @@
 #include <QDir>
 #include <QFileDialog>
 #include <QKeyEvent>
+#include <QKeySequence>
 #include <QListView>
 #include <QMenu>
 #include <QMenuBar>
 #include <QMessageBox>
 #include <QMouseEvent>
+#include <QPainter>
 #include <QTest>
 #include <QTimer>
 #include <QUrl>
@@ -114,7 +117,8 @@ protected:
     }
     bool LoadPortalFrame()
     {
-        return m_Window.OpenFile(QString::fromStdString(m_Home.Write("frame.txt", PortalFrame())));
+        const bool started = m_Window.OpenFile(QString::fromStdString(m_Home.Write("frame.txt", PortalFrame())));
+        return m_Window.WaitForWork() && started && State().m_Loaded;
     }
     AppState& State() { return m_Window.State(); }
 
@@ -135,12 +139,25 @@ TEST_F(Window, MenuBarFollowsTheMenuDescription)
         const QList<QAction*> items = popups[p]->menu()->actions();
         ASSERT_EQ(items.size(), static_cast<qsizetype>(menu[p].items.size()));
         for (std::size_t i = 0; i < menu[p].items.size(); ++i) {
-            EXPECT_EQ(items[i]->text(), QString::fromUtf8(menu[p].items[i].caption));
-            EXPECT_EQ(items[i]->data().toInt(), menu[p].items[i].id);
-            EXPECT_EQ(items[i], m_Window.Action(menu[p].items[i].id));
+            const MenuItemDesc& item = menu[p].items[i];
+            EXPECT_EQ(items[i]->data().toInt(), item.id);
+            if (item.id == MenuId::Separator) {
+                EXPECT_TRUE(items[i]->isSeparator());
+                continue;
+            }
+            EXPECT_EQ(items[i]->text(), QString::fromUtf8(item.caption));
+            EXPECT_EQ(items[i], m_Window.Action(item.id));
+            EXPECT_EQ(items[i]->shortcut(), QKeySequence(QString::fromUtf8(item.shortcut ? item.shortcut : "")))
+                << item.id;
         }
     }
     EXPECT_EQ(popups[0]->text(), "&File");
+    // The usual keys, on the real actions.
+    EXPECT_EQ(m_Window.Action(MenuId::Open)->shortcut(), QKeySequence(Qt::CTRL | Qt::Key_O));
+    EXPECT_EQ(m_Window.Action(MenuId::Reload)->shortcut(), QKeySequence(Qt::CTRL | Qt::Key_R));
+    EXPECT_EQ(m_Window.Action(MenuId::Solve)->shortcut(), QKeySequence(Qt::Key_F5));
+    EXPECT_EQ(m_Window.Action(MenuId::Exit)->shortcut(), QKeySequence(Qt::CTRL | Qt::Key_Q));
+    EXPECT_EQ(m_Window.Action(MenuId::RecentFiles)->menu(), m_Window.RecentMenu());
     EXPECT_EQ(m_Window.Action(40019)->text(), "S&tart From Example File");
     EXPECT_EQ(m_Window.Action(40022)->text(), "M&DisInGlobalCS");
     EXPECT_TRUE(m_Window.Action(MenuId::BlackBackground)->isChecked());
@@ -200,6 +217,7 @@ TEST_F(Window, OpenCommandLoadsTheChosenFile)
         return QString::fromStdString(path);
     });
     m_Window.Action(MenuId::Open)->trigger();
+    ASSERT_TRUE(m_Window.WaitForWork());
     EXPECT_EQ(askedTitle, "Open a Beam System File");
     EXPECT_EQ(askedFilter, "Text Files (*.TXT)");
     ASSERT_TRUE(State().m_Loaded) << (m_Messages.empty() ? "" : m_Messages[0].second.toStdString());
@@ -209,6 +227,7 @@ TEST_F(Window, OpenCommandLoadsTheChosenFile)
     EXPECT_TRUE(m_Window.Action(MenuId::Solve)->isEnabled());
 
     m_Window.Action(MenuId::Solve)->trigger();
+    ASSERT_TRUE(m_Window.WaitForWork());
     EXPECT_TRUE(State().m_Solved);
     EXPECT_TRUE(FileExists(other.File("MForInElemCS.txt")));
     EXPECT_TRUE(m_Messages.empty());
@@ -243,6 +262,62 @@ TEST_F(Window, PaintedFrameShowsTheStructure)
     const QImage moved = m_Window.Area()->grab().toImage();
     EXPECT_EQ(moved.pixel(2, 2) & 0xFFFFFF, 0xFFFFFFu);
     EXPECT_TRUE(blueNear(moved));
+}
+
+// The picture under and over the pointer's halo is kept between paints:
+// moving the pointer from one member to another paints only the halo, and
+// the frame is the one painting everything at once gives. A change of view
+// or layer paints the kept pictures again.
+TEST_F(Window, PointerMovesRepaintOnlyTheHalo)
+{
+    ASSERT_TRUE(LoadPortalFrame());
+    m_Window.RunCommand(MenuId::Solve);
+    ASSERT_TRUE(m_Window.WaitForWork());
+    m_Window.RunCommand(MenuId::BendingMoment);
+    m_Window.RunCommand(MenuId::NodeNumbers);
+    DrawingArea& area = *m_Window.Area();
+    const ViewTransform& view = *State().m_View;
+    const auto pixelAt = [&](double x, double y) {
+        const double world[2] = {x, y};
+        int pixel[2];
+        view.WorldToScreen(world, pixel);
+        return QPoint(pixel[0], pixel[1]);
+    };
+    // Everything painted at once, as before the pictures were kept.
+    const auto whole = [&] {
+        QImage image(area.size(), QImage::Format_RGB32);
+        image.fill(ColorFromColorRef(State().BackgroundColor()));
+        QPainter painter(&image);
+        {
+            QtCanvas canvas(painter);
+            State().Paint(canvas);
+        }
+        painter.end();
+        return image;
+    };
+
+    (void)area.ComposeFrame();
+    const int painted = area.LayerPaintCount();
+    const QPoint column = pixelAt(0, 2), beam = pixelAt(3, 4);
+    Move(column.x(), column.y());
+    ASSERT_GE(State().m_HoverElement, 0);
+    const QImage onColumn = area.ComposeFrame();
+    Move(beam.x(), beam.y());
+    const int beamElement = State().m_HoverElement;
+    ASSERT_GE(beamElement, 0);
+    const QImage onBeam = area.ComposeFrame();
+    EXPECT_EQ(area.LayerPaintCount(), painted);
+    EXPECT_NE(onColumn, onBeam);
+    EXPECT_EQ(onBeam, whole());
+
+    Wheel(beam.x(), beam.y(), 120);
+    EXPECT_EQ(area.ComposeFrame(), whole());
+    EXPECT_EQ(area.LayerPaintCount(), painted + 1);
+    m_Window.RunCommand(MenuId::ShearingForce);
+    EXPECT_EQ(area.ComposeFrame(), whole());
+    m_Window.Action(MenuId::WhiteBackground)->trigger();
+    EXPECT_EQ(area.ComposeFrame(), whole());
+    EXPECT_EQ(area.LayerPaintCount(), painted + 3);
 }
 
 TEST_F(Window, RubberBandIsDrawnWhileZooming)
@@ -392,6 +467,7 @@ TEST_F(Window, RealOpenDialogOffersTxtFilesInAnyCase)
     });
     poll.start(20);
     m_Window.Action(MenuId::Open)->trigger();
+    EXPECT_TRUE(m_Window.WaitForWork());
     EXPECT_EQ(title, "Open a Beam System File");
     EXPECT_EQ(filters, QStringList{"Text Files (*.TXT)"});
     listed.sort(Qt::CaseInsensitive);
