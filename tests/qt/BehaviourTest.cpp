@@ -8,6 +8,7 @@
 #include "app/AppState.h"
 #include "app/Menu.h"
 #include "core/StructureModel.h"
+#include "graphics/ViewTransform.h"
 #include "qt/MessagesPanel.h"
 #include "qt/QtPlatform.h"
 #include "support/TestSupport.h"
@@ -28,6 +29,7 @@
 #include <QTime>
 #include <QTimer>
 #include <QUrl>
+#include <QWheelEvent>
 
 #include <gtest/gtest.h>
 
@@ -90,7 +92,10 @@ protected:
         }
         return true;
     }
-    bool Open(const std::string& path) { return m_Window.OpenFile(QString::fromStdString(path)) && m_Window.WaitForWork(); }
+    bool Open(const std::string& path)
+    {
+        return m_Window.OpenFile(QString::fromStdString(path)) && m_Window.WaitForWork();
+    }
     AppState& State() { return m_Window.State(); }
     QStringList MessagesListed() const
     {
@@ -165,6 +170,12 @@ TEST_F(Desktop, ABrokenSaveKeepsTheModelWithoutABox)
 TEST_F(Desktop, TheWindowAnswersWhileALargeFrameSolves)
 {
     ASSERT_TRUE(Open(m_Home.Write("large.txt", BuildingFrame(60, 60))));
+    // Zoomed in: the zoom must survive the indicator coming and going.
+    QWheelEvent wheel(QPointF(100, 100), m_Window.Area()->mapToGlobal(QPointF(100, 100)), QPoint(), QPoint(0, 120),
+                      Qt::NoButton, Qt::NoModifier, Qt::NoScrollPhase, false);
+    QCoreApplication::sendEvent(m_Window.Area(), &wheel);
+    const double zoomed = State().m_View->m_Scale;
+    const QSize area = m_Window.Area()->size();
     const int paintsBefore = m_Window.Area()->PaintCount();
     int paintsWhileBusy = 0;
     bool indicatorSeen = false;
@@ -175,6 +186,7 @@ TEST_F(Desktop, TheWindowAnswersWhileALargeFrameSolves)
     EXPECT_FALSE(m_Window.Action(MenuId::Open)->isEnabled());
     while (State().Busy()) {
         indicatorSeen = indicatorSeen || m_Window.Busy()->isVisible();
+        EXPECT_EQ(m_Window.Area()->size(), area);
         m_Window.Area()->update();
         QCoreApplication::processEvents(QEventLoop::AllEvents, 10);
         if (State().Busy())
@@ -184,6 +196,9 @@ TEST_F(Desktop, TheWindowAnswersWhileALargeFrameSolves)
     EXPECT_TRUE(indicatorSeen);
     EXPECT_FALSE(m_Window.Busy()->isVisible());
     EXPECT_TRUE(State().m_Solved);
+    QCoreApplication::processEvents();
+    EXPECT_EQ(m_Window.Area()->size(), area);
+    EXPECT_EQ(State().m_View->m_Scale, zoomed);
     EXPECT_TRUE(m_Window.Action(MenuId::Solve)->isEnabled());
     EXPECT_TRUE(m_Window.NoticeLabel()->text().startsWith(QStringLiteral("Solved \"large.txt\": 3721 nodes")))
         << m_Window.NoticeLabel()->text().toStdString();
