@@ -226,6 +226,10 @@ bool AppState::ChooseBeamSystemFile()
 
 bool AppState::OpenChosenFile(const std::string& path)
 {
+    if (m_Busy) {
+        AddNotice("Still busy: \"" + NameOf(path) + "\" is not opened.");
+        return false;
+    }
     m_FileName = path;
     m_FileTitle = NameOf(path);
     const std::string folder = FolderOf(path);
@@ -652,10 +656,6 @@ void AppState::OnTimer(int id)
 
 bool AppState::OpenDroppedFile(const std::string& path)
 {
-    if (m_Busy) {
-        AddNotice("Still busy: \"" + NameOf(path) + "\" is not opened.");
-        return false;
-    }
     return OpenChosenFile(path);
 }
 
@@ -696,10 +696,6 @@ void AppState::OpenRecentFile(int index)
         m_Recent.Remove(path);
         m_Platform.WriteRecentFiles(m_Recent.Paths());
         m_Platform.RecentFilesChanged(m_Recent.Paths());
-        return;
-    }
-    if (m_Busy) {
-        AddNotice("Still busy: \"" + NameOf(path) + "\" is not opened.");
         return;
     }
     OpenChosenFile(path);

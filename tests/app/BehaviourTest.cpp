@@ -320,6 +320,12 @@ TEST_F(Behaviour, WorkRunsBehindTheWindowWhichTakesTheResultOnlyWhole)
     EXPECT_EQ(m_State.BusyStage(), "reading");
     for (int id : {MenuId::Open, MenuId::Reload, MenuId::RecentFiles, MenuId::StartFromExample, MenuId::Solve})
         EXPECT_FALSE(m_Platform.m_Enabled.at(id)) << id;
+    // Another file cannot come in between, even by a drop or a recent
+    // file; the folder stays the one of the file being read.
+    ScratchDir other;
+    EXPECT_FALSE(m_State.OpenDroppedFile(other.Write("dropped.txt", kCantilever)));
+    EXPECT_EQ(m_Platform.m_CurrentDirectory, m_Home.Path());
+    EXPECT_TRUE(Mentions(m_Platform.m_Notices, "Still busy"));
     // Pan and zoom go on meanwhile.
     const double scale = m_State.m_View->m_Scale;
     m_State.OnMouseWheel(10, 10, 120);
