@@ -215,9 +215,6 @@ private:
     void SolveFailed(const std::string& error, bool quiet);
     void SetBusy(const std::string& stage, bool cancellable);
     void EnableModelCommands(bool enabled);
-    // What a load needs before it starts; false (after telling the user, in
-    // a box or, quiet, as a notice) when it cannot start.
-    bool PrepareLoad(const std::string& path, bool quiet);
     void StartLoad(const std::string& path, bool reload);
     void Report(const std::string& text, bool quiet);
     void OpenRecentFile(int index);

@@ -416,6 +416,28 @@ TEST_F(Behaviour, AChangeWhileBusyIsReloadedAfterwards)
     EXPECT_TRUE(m_State.m_Solved);
 }
 
+TEST_F(Behaviour, ACancelledSolveOfAReloadShowsTheNewModelUnsolved)
+{
+    m_Platform.m_Background = true;
+    const std::string path = m_Home.Write("frame.txt", kCantilever);
+    Open(path);
+    m_State.OnCommand(MenuId::Solve);
+    Settle();
+    SaveByRename(path, Replace(kCantilever, "1:10,0", "1:10.2,0"));
+    // Reading, assembling, then the solution, where it is held.
+    m_Platform.CloseGateAt(m_Platform.m_PostCount + 3);
+    m_State.OnCommand(MenuId::Reload);
+    ASSERT_TRUE(m_Platform.WaitAtGate());
+    m_State.CancelWork();
+    m_Platform.OpenGate();
+    Settle();
+    EXPECT_EQ(m_State.m_Model->m_Nodes[1].x, 10.2);
+    EXPECT_FALSE(m_State.m_Solved);
+    EXPECT_EQ(m_State.Results(), nullptr);
+    EXPECT_TRUE(m_Platform.m_Messages.empty());
+    EXPECT_TRUE(Mentions(m_Platform.m_Notices, "was reloaded but not solved: the solution was cancelled."));
+}
+
 // --- recent files ------------------------------------------------------
 
 TEST(RecentFiles, MostRecentFirstEachOnceAtMostEight)
