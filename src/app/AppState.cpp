@@ -227,6 +227,10 @@ bool AppState::ChooseBeamSystemFile()
 
 bool AppState::OpenChosenFile(const std::string& path)
 {
+    if (m_Busy) {
+        AddNotice("Still busy: \"" + NameOf(path) + "\" is not opened.");
+        return false;
+    }
     m_FileName = path;
     m_FileTitle = NameOf(path);
     const std::string folder = FolderOf(path);
@@ -317,18 +321,12 @@ bool AppState::LoadBeamSystemFile(const std::string& path)
         AddNotice("Still busy: \"" + NameOf(path) + "\" is not opened.");
         return false;
     }
-    if (!PrepareLoad(path, false))
+    if (OutputDirectoryBlocked(false))
         return false;
     m_LastLoadOk = false;
     StartLoad(path, false);
     // Without background work the load has ended here.
     return m_Busy || m_LastLoadOk;
-}
-
-bool AppState::PrepareLoad(const std::string& path, bool quiet)
-{
-    (void)path;
-    return !OutputDirectoryBlocked(quiet);
 }
 
 void AppState::StartLoad(const std::string& path, bool reload)
@@ -522,8 +520,9 @@ void AppState::InstallLoaded(Job& job)
     m_StatusText.clear();
     m_Platform.SetStatusText(m_StatusText);
 
-    if (job.solveToo && !job.solved && !job.error.empty())
-        AddNotice("\"" + NameOf(job.path) + "\" was reloaded but not solved: " + job.error);
+    if (job.solveToo && !job.solved)
+        AddNotice("\"" + NameOf(job.path) + "\" was reloaded but not solved: " +
+                  (job.cancelled ? std::string("the solution was cancelled.") : job.error));
     if (job.solved) {
         m_Solved = true;
         SetResults(std::move(job.results));
@@ -637,7 +636,7 @@ void AppState::Reload()
         AddNotice("\"" + NameOf(m_LoadedFileName) + "\" was not reloaded: " + FileMissingText(m_LoadedFileName));
         return;
     }
-    if (!PrepareLoad(m_LoadedFileName, true))
+    if (OutputDirectoryBlocked(true))
         return;
     StartLoad(m_LoadedFileName, true);
 }
@@ -656,10 +655,6 @@ void AppState::OnTimer(int id)
 
 bool AppState::OpenDroppedFile(const std::string& path)
 {
-    if (m_Busy) {
-        AddNotice("Still busy: \"" + NameOf(path) + "\" is not opened.");
-        return false;
-    }
     return OpenChosenFile(path);
 }
 
@@ -700,10 +695,6 @@ void AppState::OpenRecentFile(int index)
         m_Recent.Remove(path);
         m_Platform.WriteRecentFiles(m_Recent.Paths());
         m_Platform.RecentFilesChanged(m_Recent.Paths());
-        return;
-    }
-    if (m_Busy) {
-        AddNotice("Still busy: \"" + NameOf(path) + "\" is not opened.");
         return;
     }
     OpenChosenFile(path);

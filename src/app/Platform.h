@@ -132,12 +132,17 @@ public:
     // front end calls AppState::OnWatchedFileChanged() on the UI thread; it
     // may do so several times per change: AppState waits for the burst to
     // end. The watch must outlive a rename-over (watch the folder too, or
-    // watch again after each report). Win32: FindFirstChangeNotificationW on
-    // the folder, or ReadDirectoryChangesW, on a thread posting to the window.
+    // watch again after each report). Report only a change of the file
+    // itself (its size, time or identity), never just of its folder: the
+    // program writes its side and result files beside it, and each reload
+    // would otherwise start the next. Win32: FindFirstChangeNotificationW
+    // on the folder, or ReadDirectoryChangesW, on a thread posting to the
+    // window, comparing the file's attributes with the last ones seen.
     virtual void WatchFile(const std::string& path) { (void)path; }
     // A one-shot timer: after milliseconds the front end calls
     // AppState::OnTimer(id) on the UI thread. Starting a timer that is still
-    // pending starts it again from now (Win32: SetTimer on the window).
+    // pending starts it again from now (Win32: SetTimer on the window, and
+    // KillTimer at its first WM_TIMER, as Win32 timers repeat).
     virtual void StartTimer(int id, int milliseconds)
     {
         (void)id;

@@ -41,40 +41,6 @@ std::string Replace(std::string text, const std::string& from, const std::string
     return text;
 }
 
-// A building frame of storeys x bays, fixed at its bases, pushed sideways at
-// every floor: (storeys + 1) * (bays + 1) nodes.
-std::string BuildingFrame(int storeys, int bays)
-{
-    const int columns = bays + 1;
-    const int nodes = (storeys + 1) * columns;
-    std::string text = "### Vela release=1.07\nBeam\nNumber of element property:NEP=1\nsteel\nE=2.1e8\nA=0.01\n"
-                       "I=1e-4\nNumber of nodal points in the structure:NPOIN=" +
-                       std::to_string(nodes) + "\n";
-    for (int s = 0; s <= storeys; ++s)
-        for (int b = 0; b < columns; ++b)
-            text += std::to_string(s * columns + b) + ":" + std::to_string(6 * b) + "," + std::to_string(3 * s) + "\n";
-    std::string elements;
-    int count = 0;
-    for (int s = 0; s < storeys; ++s) {
-        for (int b = 0; b < columns; ++b)
-            elements += std::to_string(count++) + ":" + std::to_string(s * columns + b) + "," +
-                        std::to_string((s + 1) * columns + b) + ",0\n";
-        for (int b = 0; b < bays; ++b)
-            elements += std::to_string(count++) + ":" + std::to_string((s + 1) * columns + b) + "," +
-                        std::to_string((s + 1) * columns + b + 1) + ",0\n";
-    }
-    text += "Number of elements in the structure:NELEM=" + std::to_string(count) + "\n" + elements;
-    text += "Number of restricted nodal points:NRN=" + std::to_string(columns) + "\n";
-    for (int b = 0; b < columns; ++b)
-        text += std::to_string(b) + ":1 1 1\n";
-    text += "Number of force_2d:NFOR=" + std::to_string(storeys) + "\n";
-    for (int s = 1; s <= storeys; ++s)
-        text += std::to_string(s * columns) + ":<10,0,0>\n";
-    text += "Number of distributed load:NDIS=0\nNumber of prescribed nodal points:NPRESC=0\n"
-            "Number of Spring_2ds:NSPR=0\nNumber of Torsional_Spring_2ds:NTSPR=0\n";
-    return text;
-}
-
 bool Mentions(const std::vector<std::string>& texts, const std::string& what)
 {
     for (const std::string& text : texts)
@@ -358,6 +324,12 @@ TEST_F(Behaviour, WorkRunsBehindTheWindowWhichTakesTheResultOnlyWhole)
     EXPECT_EQ(m_State.BusyStage(), "reading");
     for (int id : {MenuId::Open, MenuId::Reload, MenuId::RecentFiles, MenuId::StartFromExample, MenuId::Solve})
         EXPECT_FALSE(m_Platform.m_Enabled.at(id)) << id;
+    // Another file cannot come in between, even by a drop or a recent
+    // file; the folder stays the one of the file being read.
+    ScratchDir other;
+    EXPECT_FALSE(m_State.OpenDroppedFile(other.Write("dropped.txt", kCantilever)));
+    EXPECT_EQ(m_Platform.m_CurrentDirectory, m_Home.Path());
+    EXPECT_TRUE(Mentions(m_Platform.m_Notices, "Still busy"));
     // Pan and zoom go on meanwhile.
     const double scale = m_State.m_View->m_Scale;
     m_State.OnMouseWheel(10, 10, 120);
@@ -446,6 +418,28 @@ TEST_F(Behaviour, AChangeWhileBusyIsReloadedAfterwards)
     Settle();
     EXPECT_EQ(m_State.m_Model->m_Nodes[1].x, 11);
     EXPECT_TRUE(m_State.m_Solved);
+}
+
+TEST_F(Behaviour, ACancelledSolveOfAReloadShowsTheNewModelUnsolved)
+{
+    m_Platform.m_Background = true;
+    const std::string path = m_Home.Write("frame.txt", kCantilever);
+    Open(path);
+    m_State.OnCommand(MenuId::Solve);
+    Settle();
+    SaveByRename(path, Replace(kCantilever, "1:10,0", "1:10.2,0"));
+    // Reading, assembling, then the solution, where it is held.
+    m_Platform.CloseGateAt(m_Platform.m_PostCount + 3);
+    m_State.OnCommand(MenuId::Reload);
+    ASSERT_TRUE(m_Platform.WaitAtGate());
+    m_State.CancelWork();
+    m_Platform.OpenGate();
+    Settle();
+    EXPECT_EQ(m_State.m_Model->m_Nodes[1].x, 10.2);
+    EXPECT_FALSE(m_State.m_Solved);
+    EXPECT_EQ(m_State.Results(), nullptr);
+    EXPECT_TRUE(m_Platform.m_Messages.empty());
+    EXPECT_TRUE(Mentions(m_Platform.m_Notices, "was reloaded but not solved: the solution was cancelled."));
 }
 
 // --- recent files ------------------------------------------------------
