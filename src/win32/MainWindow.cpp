@@ -97,8 +97,8 @@ void MainWindow::CreateChildren()
                                nullptr, instance, this);
     m_StatusBar = ::CreateWindowExW(0, STATUSCLASSNAMEW, L"", WS_CHILD | WS_VISIBLE | SBARS_SIZEGRIP, 0, 0, 0, 0,
                                     m_Window, nullptr, instance, nullptr);
-    m_Results = std::make_unique<ResultsPanel>(m_Window,
-                                               [this]() -> const std::vector<ResultTable>& { return m_State->ResultTables(); });
+    m_Results = std::make_unique<ResultsPanel>(
+        m_Window, [this]() -> const std::vector<ResultTable>& { return m_State->ResultTables(); });
     m_Platform->SetWindow(m_Window);
     m_Platform->SetDrawingArea(m_Area);
     m_Platform->SetStatusBar(m_StatusBar);
@@ -280,6 +280,12 @@ LRESULT MainWindow::OnAreaMessage(UINT message, WPARAM wParam, LPARAM lParam)
     case WM_PAINT:
         PaintArea();
         return 0;
+    case WM_PRINTCLIENT: {
+        RECT client{};
+        ::GetClientRect(m_Area, &client);
+        Compose(reinterpret_cast<HDC>(wParam), client.right, client.bottom);
+        return 0;
+    }
     case WM_SIZE:
         m_State->OnSize(LOWORD(lParam), HIWORD(lParam));
         return 0;
@@ -336,30 +342,35 @@ void MainWindow::PaintArea()
     const HDC dc = ::BeginPaint(m_Area, &paint);
     RECT client{};
     ::GetClientRect(m_Area, &client);
-    const int width = client.right;
-    const int height = client.bottom;
-    // A minimised window has nothing to show.
-    if (dc && width > 0 && height > 0) {
-        // Composed off screen and copied in one step: no flicker while the
-        // picture pans and zooms.
-        const HDC memory = ::CreateCompatibleDC(dc);
-        const HBITMAP bitmap = ::CreateCompatibleBitmap(dc, width, height);
-        if (memory && bitmap) {
-            const HGDIOBJ original = ::SelectObject(memory, bitmap);
-            const HBRUSH background = ::CreateSolidBrush(m_State->BackgroundColor());
-            ::FillRect(memory, &client, background);
-            ::DeleteObject(background);
-            {
-                GdiCanvas canvas(memory);
-                m_State->Paint(canvas);
-            }
-            ::BitBlt(dc, 0, 0, width, height, memory, 0, 0, SRCCOPY);
-            ::SelectObject(memory, original);
-        }
-        if (bitmap)
-            ::DeleteObject(bitmap);
-        if (memory)
-            ::DeleteDC(memory);
-    }
+    if (dc)
+        Compose(dc, client.right, client.bottom);
     ::EndPaint(m_Area, &paint);
+}
+
+void MainWindow::Compose(HDC target, int width, int height)
+{
+    // A minimised window has nothing to show.
+    if (width <= 0 || height <= 0)
+        return;
+    // Composed off screen and copied in one step: no flicker while the
+    // picture pans and zooms.
+    const HDC memory = ::CreateCompatibleDC(target);
+    const HBITMAP bitmap = ::CreateCompatibleBitmap(target, width, height);
+    if (memory && bitmap) {
+        const HGDIOBJ original = ::SelectObject(memory, bitmap);
+        const RECT all{0, 0, width, height};
+        const HBRUSH background = ::CreateSolidBrush(m_State->BackgroundColor());
+        ::FillRect(memory, &all, background);
+        ::DeleteObject(background);
+        {
+            GdiCanvas canvas(memory);
+            m_State->Paint(canvas);
+        }
+        ::BitBlt(target, 0, 0, width, height, memory, 0, 0, SRCCOPY);
+        ::SelectObject(memory, original);
+    }
+    if (bitmap)
+        ::DeleteObject(bitmap);
+    if (memory)
+        ::DeleteDC(memory);
 }

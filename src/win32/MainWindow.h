@@ -54,6 +54,8 @@ private:
     void UpdateMenu();
     void UpdateFont();
     void PaintArea();
+    // The background and AppState's picture, drawn onto target at once.
+    void Compose(HDC target, int width, int height);
     void OnWheel(WPARAM wParam, LPARAM lParam);
 
     std::string m_BuildDate;

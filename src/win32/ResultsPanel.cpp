@@ -60,11 +60,11 @@ std::wstring ClipboardRowsText(const ResultTable& table, const std::vector<int>&
 struct ResultsPanel::Page {
     const ResultTable* table = nullptr;
     HWND list = nullptr;
-    std::vector<int> order;    // view row -> table row
-    std::vector<int> viewRow;  // table row -> view row
+    std::vector<int> order;   // view row -> table row
+    std::vector<int> viewRow; // table row -> view row
     int sortColumn = 0;
     bool ascending = true;
-    std::wstring cell;         // the text handed to the list view last
+    std::wstring cell; // the text handed to the list view last
 };
 
 ResultsPanel::ResultsPanel(HWND parent, TableSource tables) : m_Tables(std::move(tables))
@@ -73,11 +73,11 @@ ResultsPanel::ResultsPanel(HWND parent, TableSource tables) : m_Tables(std::move
     const HINSTANCE instance = ::GetModuleHandleW(nullptr);
     m_Panel = ::CreateWindowExW(0, kPanelClass, L"Results", WS_CHILD | WS_CLIPCHILDREN, 0, 0, 0, 0, parent, nullptr,
                                 instance, this);
-    m_Tabs = ::CreateWindowExW(0, WC_TABCONTROLW, L"", WS_CHILD | WS_VISIBLE | WS_CLIPSIBLINGS | TCS_FOCUSNEVER, 0,
-                               0, 0, 0, m_Panel, reinterpret_cast<HMENU>(static_cast<INT_PTR>(kTabsId)), instance,
-                               nullptr);
-    m_Empty = ::CreateWindowExW(0, L"STATIC", kEmptyText, WS_CHILD | SS_CENTER, 0, 0, 0, 0, m_Panel, nullptr,
-                                instance, nullptr);
+    m_Tabs =
+        ::CreateWindowExW(0, WC_TABCONTROLW, L"", WS_CHILD | WS_VISIBLE | WS_CLIPSIBLINGS | TCS_FOCUSNEVER, 0, 0, 0, 0,
+                          m_Panel, reinterpret_cast<HMENU>(static_cast<INT_PTR>(kTabsId)), instance, nullptr);
+    m_Empty = ::CreateWindowExW(0, L"STATIC", kEmptyText, WS_CHILD | SS_CENTER, 0, 0, 0, 0, m_Panel, nullptr, instance,
+                                nullptr);
 }
 
 ResultsPanel::~ResultsPanel()
@@ -212,10 +212,9 @@ void ResultsPanel::Rebuild()
         auto page = std::make_unique<Page>();
         page->table = &table;
         const int id = kFirstListId + static_cast<int>(m_Pages.size());
-        page->list = ::CreateWindowExW(WS_EX_CLIENTEDGE, WC_LISTVIEWW, L"",
-                                       WS_CHILD | WS_TABSTOP | LVS_REPORT | LVS_OWNERDATA | LVS_SHOWSELALWAYS, 0, 0,
-                                       0, 0, m_Panel, reinterpret_cast<HMENU>(static_cast<INT_PTR>(id)), instance,
-                                       nullptr);
+        page->list = ::CreateWindowExW(
+            WS_EX_CLIENTEDGE, WC_LISTVIEWW, L"", WS_CHILD | WS_TABSTOP | LVS_REPORT | LVS_OWNERDATA | LVS_SHOWSELALWAYS,
+            0, 0, 0, 0, m_Panel, reinterpret_cast<HMENU>(static_cast<INT_PTR>(id)), instance, nullptr);
         ::SendMessageW(page->list, LVM_SETEXTENDEDLISTVIEWSTYLE, 0,
                        LVS_EX_FULLROWSELECT | LVS_EX_GRIDLINES | LVS_EX_DOUBLEBUFFER | LVS_EX_HEADERDRAGDROP);
         if (m_Font)
@@ -230,8 +229,7 @@ void ResultsPanel::Rebuild()
                                               : ColumnWidth(page->list, L"-0.000123456e-000");
             desc.pszText = title.data();
             desc.iSubItem = column;
-            ::SendMessageW(page->list, LVM_INSERTCOLUMNW, static_cast<WPARAM>(column),
-                           reinterpret_cast<LPARAM>(&desc));
+            ::SendMessageW(page->list, LVM_INSERTCOLUMNW, static_cast<WPARAM>(column), reinterpret_cast<LPARAM>(&desc));
         }
         page->order.resize(static_cast<std::size_t>(table.RowCount()));
         std::iota(page->order.begin(), page->order.end(), 0);
@@ -314,8 +312,7 @@ LRESULT ResultsPanel::OnNotify(const NMHDR& header)
         // The list view copies the text at once; a truncated cell beats an
         // overrun buffer.
         if (info.item.pszText && info.item.cchTextMax > 0) {
-            const std::size_t count =
-                std::min(page->cell.size(), static_cast<std::size_t>(info.item.cchTextMax - 1));
+            const std::size_t count = std::min(page->cell.size(), static_cast<std::size_t>(info.item.cchTextMax - 1));
             std::memcpy(info.item.pszText, page->cell.data(), count * sizeof(wchar_t));
             info.item.pszText[count] = L'\0';
         }
@@ -352,7 +349,7 @@ void ResultsPanel::SortBy(int column)
     // The selection follows its rows to their new places.
     std::vector<int> selected;
     for (int row = -1; (row = static_cast<int>(::SendMessageW(page->list, LVM_GETNEXTITEM, static_cast<WPARAM>(row),
-                                                               LVNI_SELECTED))) >= 0;)
+                                                              LVNI_SELECTED))) >= 0;)
         selected.push_back(page->order[static_cast<std::size_t>(row)]);
     page->order = SortedRows(*page->table, column, page->ascending);
     for (std::size_t i = 0; i < page->order.size(); ++i)
@@ -421,7 +418,7 @@ std::wstring ResultsPanel::SelectionText() const
         return {};
     std::vector<int> rows;
     for (int row = -1; (row = static_cast<int>(::SendMessageW(page->list, LVM_GETNEXTITEM, static_cast<WPARAM>(row),
-                                                               LVNI_SELECTED))) >= 0;)
+                                                              LVNI_SELECTED))) >= 0;)
         rows.push_back(page->order[static_cast<std::size_t>(row)]);
     if (rows.empty())
         return {};

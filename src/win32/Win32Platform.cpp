@@ -82,8 +82,8 @@ bool ShellOpen(const std::wstring& path)
 {
     // The shell's own handler for the file: no command interpreter and no
     // command line built from the name.
-    const auto result = reinterpret_cast<INT_PTR>(
-        ::ShellExecuteW(nullptr, L"open", path.c_str(), nullptr, nullptr, SW_SHOWNORMAL));
+    const auto result =
+        reinterpret_cast<INT_PTR>(::ShellExecuteW(nullptr, L"open", path.c_str(), nullptr, nullptr, SW_SHOWNORMAL));
     return result > 32;
 }
 
@@ -116,7 +116,13 @@ Win32Platform::Win32Platform(HWND window) : m_Window(window), m_Launcher(ShellOp
 
 void Win32Platform::ShowMessage(const std::string& caption, const std::string& text)
 {
-    ::MessageBoxW(m_Window, Utf16FromUtf8(text).c_str(), Utf16FromUtf8(caption).c_str(), MB_OK);
+    const std::wstring wideCaption = Utf16FromUtf8(caption);
+    const std::wstring wideText = Utf16FromUtf8(text);
+    if (m_MessageHandler) {
+        m_MessageHandler(wideCaption, wideText);
+        return;
+    }
+    ::MessageBoxW(m_Window, wideText.c_str(), wideCaption.c_str(), MB_OK);
 }
 
 std::optional<std::string> Win32Platform::ChooseFileToOpen(const std::string& title, const std::string& filter,

@@ -17,6 +17,8 @@ public:
     // How a file reaches the viewer: the shell's "open" verb on the file by
     // default. Replaceable so that tests record the call instead.
     using ViewerLauncher = std::function<bool(const std::wstring& absolutePath)>;
+    // Where a message goes instead of a modal box (tests).
+    using MessageHandler = std::function<void(const std::wstring& caption, const std::wstring& text)>;
 
     explicit Win32Platform(HWND window = nullptr);
 
@@ -31,6 +33,7 @@ public:
     // out its children again.
     void SetLayoutHandler(std::function<void()> handler) { m_Layout = std::move(handler); }
     void SetViewerLauncher(ViewerLauncher launcher) { m_Launcher = std::move(launcher); }
+    void SetMessageHandler(MessageHandler handler) { m_MessageHandler = std::move(handler); }
 
     void ShowMessage(const std::string& caption, const std::string& text) override;
     std::optional<std::string> ChooseFileToOpen(const std::string& title, const std::string& filter,
@@ -59,6 +62,7 @@ private:
     ResultsPanel* m_ResultsPanel = nullptr;
     std::function<void()> m_Layout;
     ViewerLauncher m_Launcher;
+    MessageHandler m_MessageHandler;
 };
 
 // The common dialogs' filter for a filter as the application words it,

@@ -35,7 +35,8 @@ int WINAPI WinMain(HINSTANCE, HINSTANCE, LPSTR, int showCommand)
         return 0;
     }
     if (arguments.size() > 1) {
-        ::MessageBoxW(nullptr, (L"At most one FILE.\n\n" + std::wstring(kUsage)).c_str(), L"Vela", MB_OK | MB_ICONERROR);
+        ::MessageBoxW(nullptr, (L"At most one FILE.\n\n" + std::wstring(kUsage)).c_str(), L"Vela",
+                      MB_OK | MB_ICONERROR);
         return 2;
     }
 
