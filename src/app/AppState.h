@@ -1,13 +1,19 @@
 #pragma once
 
 #include "app/ModelSetup.h"
+#include "app/Platform.h"
+#include "app/RecentFiles.h"
 #include "core/Records.h"
 #include "core/Warnings.h"
 #include "graphics/Layers.h"
 #include "inspect/ResultTables.h"
 
+#include <atomic>
+#include <functional>
 #include <memory>
+#include <mutex>
 #include <string>
+#include <thread>
 #include <vector>
 
 class Canvas;
@@ -69,6 +75,8 @@ public:
     // True when no file can be created in the current folder (after telling
     // the user). Leaves every existing file alone.
     bool OutputDirectoryBlocked();
+    // The same; quiet tells it as a notice instead of a box.
+    bool OutputDirectoryBlocked(bool quiet);
     void SolveModel();
 
     // --- window events ---
@@ -98,6 +106,50 @@ public:
     const ModelResults* Results() const { return m_Results.get(); }
     // The read-out of the last pointer position.
     const std::string& StatusText() const { return m_StatusText; }
+
+    // --- background work ---
+    // A load or solve is under way (on the worker thread, or waiting for its
+    // result to be taken in on the UI thread).
+    bool Busy() const { return m_Busy; }
+    // The stage shown in the busy indicator (empty when idle).
+    const std::string& BusyStage() const { return m_BusyStage; }
+    // Cancel button and Esc: a solve under way ends without touching the
+    // model on screen or the result files. A load or the writing of the
+    // result files runs to its end.
+    void CancelWork();
+    // Waits for the worker thread to end (its result is taken in later, by
+    // the call it posted to the UI thread).
+    void WaitForWorker();
+
+    // --- reloading ---
+    // File > Reload, and what a change of the watched file leads to: loads
+    // the file on screen again. Keeps zoom and pan when the structure's box
+    // is about the same, keeps the diagram shown and solves again when the
+    // model was solved. A file that cannot be read leaves everything as it
+    // was and is reported as a notice only.
+    void Reload();
+    // The watched file changed on disk; the reload follows once the changes
+    // have stopped for kReloadDelayMs.
+    void OnWatchedFileChanged();
+    void OnTimer(int id);
+    static constexpr int kReloadTimer = 1;
+    static constexpr int kReloadDelayMs = 300;
+
+    // A file dropped on the window: opened as a file chosen in the Open
+    // dialog is.
+    bool OpenDroppedFile(const std::string& path);
+
+    // --- notices ---
+    // Adds a notice of ours: status bar and Messages, never a box.
+    void AddNotice(const std::string& text);
+    // Every notice since the start, oldest first.
+    const std::vector<Notice>& Notices() const { return m_Notices; }
+    // The user closed the Messages panel by its own button.
+    void OnMessagesPanelClosed();
+
+    // --- recent files ---
+    // Most recent first; read from the platform at start.
+    const std::vector<std::string>& RecentFiles() const { return m_Recent.Paths(); }
 
     std::unique_ptr<StructureModel> m_Model;
     std::unique_ptr<ViewTransform> m_View;
@@ -132,17 +184,44 @@ public:
     int m_HoverElement = -1;
     int m_HoverNode = -1;
     bool m_ShowResultsPanel = false;
+    bool m_ShowMessagesPanel = false;
 
 private:
-    // Shows the model's soft warnings as message boxes.
+    // Shows the model's soft warnings as message boxes and its notices as
+    // notices, at once (UI thread only).
     class MessageWarnings : public WarningSink {
     public:
-        explicit MessageWarnings(Platform& platform) : m_Platform(platform) {}
+        explicit MessageWarnings(AppState& state) : m_State(state) {}
         void Warning(const std::string& text) override;
+        void Notice(const std::string& text) override;
 
     private:
-        Platform& m_Platform;
+        AppState& m_State;
     };
+    struct Job;
+
+    // Runs job on the worker thread (or here, when the platform has no
+    // background), then takes its result in on the UI thread.
+    void StartJob(std::unique_ptr<Job> job);
+    void RunJob(Job& job);
+    void FinishJob(std::unique_ptr<Job> job);
+    void InstallLoaded(Job& job);
+    void InstallSolved(Job& job);
+    // A solve that failed: no results, no diagrams, and the reason.
+    void SolveFailed(const std::string& error, bool quiet);
+    void SetBusy(const std::string& stage, bool cancellable);
+    void EnableModelCommands(bool enabled);
+    // What a load needs before it starts; false (after telling the user, in
+    // a box or, quiet, as a notice) when it cannot start.
+    bool PrepareLoad(const std::string& path, bool quiet);
+    void StartLoad(const std::string& path, bool reload);
+    void Report(const std::string& text, bool quiet);
+    void OpenRecentFile(int index);
+    void SavePicture();
+    void RememberRecent(const std::string& path);
+    void ToggleMessagesPanel();
+    // The status-bar summary of a fresh solution.
+    std::string SolvedSummary() const;
 
     void Warning(const std::string& text);
     void ShowResult(int id);
@@ -170,4 +249,14 @@ private:
     std::string m_StatusText;
     MessageWarnings m_Sink;
     ModelSetup m_Setup;
+
+    std::vector<Notice> m_Notices;
+    RecentFileList m_Recent;
+    bool m_Busy = false;
+    std::string m_BusyStage;
+    // A reload asked for while busy, done when the work ends.
+    bool m_ReloadPending = false;
+    bool m_LastLoadOk = false;
+    std::atomic<bool> m_CancelRequested{false};
+    std::thread m_Worker;
 };

@@ -38,6 +38,8 @@ void AppState::OnChar(int code)
 {
     switch (code) {
     case 27:
+        // Esc also cancels a solve under way.
+        CancelWork();
         m_Mode = InteractionMode::None;
         m_Platform.Repaint(false);
         break;

@@ -12,7 +12,7 @@ std::unique_ptr<StructureModel> ModelSetup::NewModel(const ModelOptions& options
 {
     auto model = std::make_unique<StructureModel>();
     model->m_OutputDir = options.outputDir;
-    model->m_Warnings = &m_Warnings;
+    model->m_Warnings = options.warnings ? options.warnings : &m_Warnings;
     model->m_Solver = options.solver;
     model->m_SparseSolver = m_SparseSolver.get();
     model->m_DumpMatrices = options.dumpMatrices;
@@ -22,6 +22,6 @@ std::unique_ptr<StructureModel> ModelSetup::NewModel(const ModelOptions& options
 std::unique_ptr<StructureModel> ModelSetup::LoadModel(const std::string& path, const ModelOptions& options) const
 {
     std::unique_ptr<StructureModel> model = NewModel(options);
-    Load(*model, path.c_str());
+    Load(*model, path.c_str(), options.progress);
     return model;
 }

@@ -5,6 +5,7 @@
 #include <memory>
 #include <string>
 
+class Progress;
 class StructureModel;
 class WarningSink;
 
@@ -16,6 +17,10 @@ struct ModelOptions {
     SolverChoice solver = SolverChoice::Auto;
     // "K.txt" whatever its size.
     bool dumpMatrices = false;
+    // Who hears the model's warnings (null: the setup's sink), and the
+    // stages of its loading (null: nobody).
+    WarningSink* warnings = nullptr;
+    Progress* progress = nullptr;
 };
 
 // The one place where models are set up, for the desktop and both

@@ -46,6 +46,12 @@ void StructureModel::Warn(const std::string& text) const
         m_Warnings->Warning(text);
 }
 
+void StructureModel::Note(const std::string& text) const
+{
+    if (m_Warnings)
+        m_Warnings->Notice(text);
+}
+
 std::string StructureModel::OutputPath(const char* name) const
 {
     return JoinPath(m_OutputDir, name);
@@ -315,7 +321,7 @@ void StructureModel::WriteStiffnessDump() const
         // A file left from an earlier model would be taken for this one's.
         std::remove(path.c_str());
         const double bytes = static_cast<double>(n) * (15.0 * n + 1.0);
-        Warn("\"K.txt\" is not written: the stiffness matrix of " + std::to_string(n) + " x " + std::to_string(n) +
+        Note("\"K.txt\" is not written: the stiffness matrix of " + std::to_string(n) + " x " + std::to_string(n) +
              " entries would take " + FormatNumber(bytes) + " bytes of text (it is written up to " +
              std::to_string(kLargestStiffnessDump) + " unknowns)");
         return;
@@ -765,7 +771,7 @@ void StructureModel::CheckSolution() const
         if (!std::isfinite(m_D.m_Data[i]) && (notFinite == 3 * n || (held[notFinite] && !held[i])))
             notFinite = i;
     if (notFinite < 3 * n) {
-        Warn("the displacement " + std::string(ComponentName(static_cast<int>(notFinite))) + " of node " +
+        Note("the displacement " + std::string(ComponentName(static_cast<int>(notFinite))) + " of node " +
              std::to_string(notFinite / 3) +
              " is not a finite number: the structure is probably a mechanism (not held against moving "
              "or turning as a whole, or with a part free to move), or its loads and stiffnesses are "
@@ -776,7 +782,7 @@ void StructureModel::CheckSolution() const
     std::size_t where = 0;
     double size = 0;
     if (MovesLikeAMechanism(m_D, where, size))
-        Warn("the displacement " + std::string(ComponentName(static_cast<int>(where))) + " of node " +
+        Note("the displacement " + std::string(ComponentName(static_cast<int>(where))) + " of node " +
              std::to_string(where / 3) + " (" + FormatNumber(m_D.m_Data[where]) + ") is more than " +
              FormatNumber(kMechanismFactor) + " times the size of the structure (" + FormatNumber(size) +
              "): the structure is probably a mechanism, not held against moving or turning as a whole, "

@@ -75,6 +75,8 @@ public:
 
     // Reports a soft problem through m_Warnings (dropped when there is none).
     void Warn(const std::string& text) const;
+    // Reports a remark that needs no answer (WarningSink::Notice).
+    void Note(const std::string& text) const;
     // Where a file of the given fixed name is written: m_OutputDir / name.
     std::string OutputPath(const char* name) const;
 

@@ -304,10 +304,10 @@ private:
         static const char* const what[] = {"numbers cut short", "properties that are not positive",
                                            "supports that fix nothing", "elements given twice"};
         for (const std::string& text : m_Pending)
-            m_Model.Warn(text);
+            m_Model.Note(text);
         for (int k = 0; k < static_cast<int>(Warning::Kinds); ++k)
             if (m_Warnings[k] > kWarningsTold)
-                m_Model.Warn("and " + std::to_string(m_Warnings[k] - kWarningsTold) + " more " + what[k] +
+                m_Model.Note("and " + std::to_string(m_Warnings[k] - kWarningsTold) + " more " + what[k] +
                              " like those above");
     }
 

@@ -2,20 +2,28 @@
 
 #include "app/AppState.h"
 #include "app/Menu.h"
+#include "qt/MessagesPanel.h"
 #include "qt/QtCanvas.h"
 #include "qt/QtPlatform.h"
 #include "qt/ResultsPanel.h"
 
 #include <QAction>
+#include <QCoreApplication>
+#include <QDeadlineTimer>
+#include <QDragEnterEvent>
+#include <QDropEvent>
 #include <QFileInfo>
 #include <QIcon>
 #include <QKeyEvent>
+#include <QKeySequence>
 #include <QLabel>
 #include <QMenu>
 #include <QMenuBar>
+#include <QMimeData>
 #include <QMouseEvent>
 #include <QPainter>
 #include <QStatusBar>
+#include <QUrl>
 #include <QWheelEvent>
 
 // The icon lives in this static library; it must be registered by hand.
@@ -57,6 +65,7 @@ QImage DrawingArea::ComposeFrame() const
 
 void DrawingArea::paintEvent(QPaintEvent*)
 {
+    ++m_PaintCount;
     const QImage frame = ComposeFrame();
     if (frame.isNull())
         return;
@@ -110,7 +119,12 @@ MainWindow::MainWindow(const QString& buildDate, std::unique_ptr<ViewerLauncher>
 {
     InitResources();
     m_Platform = std::make_unique<QtPlatform>(this, nullptr, std::move(launcher));
+    m_Platform->SetCommandHandler([this](int id) { RunCommand(id); });
+    // The recent files' submenu exists before the state, which fills it.
+    m_RecentMenu = new QMenu(QStringLiteral("Recent &Files"), this);
+    m_Platform->SetRecentMenu(m_RecentMenu);
     m_State = std::make_unique<AppState>(*m_Platform, buildDate.toStdString());
+    m_Platform->SetState(m_State.get());
     m_Area = new DrawingArea(*m_State, this);
     m_Platform->SetDrawingArea(m_Area);
     setCentralWidget(m_Area);
@@ -120,11 +134,26 @@ MainWindow::MainWindow(const QString& buildDate, std::unique_ptr<ViewerLauncher>
     m_StatusLabel->setTextInteractionFlags(Qt::TextSelectableByMouse);
     statusBar()->addWidget(m_StatusLabel, 1);
     m_Platform->SetStatusLabel(m_StatusLabel);
+    // The last notice, beside it; every notice is in View > Messages.
+    m_NoticeLabel = new QLabel(this);
+    m_NoticeLabel->setTextInteractionFlags(Qt::TextSelectableByMouse);
+    m_NoticeLabel->setMinimumWidth(1);
+    statusBar()->addWidget(m_NoticeLabel, 1);
+    m_Platform->SetNoticeLabel(m_NoticeLabel);
+    m_Busy = new BusyIndicator(this);
+    statusBar()->addPermanentWidget(m_Busy);
+    connect(m_Busy, &BusyIndicator::CancelClicked, this, [this] { RunCommand(MenuId::Cancel); });
+    m_Platform->SetBusyIndicator(m_Busy);
+    setAcceptDrops(true);
 
     m_Results = new ResultsPanel(*m_State, this);
     addDockWidget(Qt::BottomDockWidgetArea, m_Results);
     m_Results->hide();
     m_Platform->SetResultsPanel(m_Results);
+    m_Messages = new MessagesPanel(*m_State, this);
+    addDockWidget(Qt::BottomDockWidgetArea, m_Messages);
+    m_Messages->hide();
+    m_Platform->SetMessagesPanel(m_Messages);
     BuildMenu();
     UpdateActions();
     setWindowIcon(QIcon(QStringLiteral(":/vela/vela.svg")));
@@ -139,10 +168,24 @@ void MainWindow::BuildMenu()
     for (const MenuPopupDesc& popup : MainMenu()) {
         QMenu* menu = menuBar()->addMenu(QString::fromUtf8(popup.caption));
         for (const MenuItemDesc& item : popup.items) {
-            QAction* action = menu->addAction(QString::fromUtf8(item.caption));
+            QAction* action = nullptr;
+            if (item.id == MenuId::Separator) {
+                action = menu->addSeparator();
+                action->setData(item.id);
+                continue;
+            }
+            if (item.id == MenuId::RecentFiles) {
+                action = menu->addMenu(m_RecentMenu);
+                action->setData(item.id);
+                m_Actions.insert(item.id, action);
+                continue;
+            }
+            action = menu->addAction(QString::fromUtf8(item.caption));
             action->setData(item.id);
             action->setCheckable(item.checkable);
             action->setChecked(item.initiallyChecked);
+            if (item.shortcut)
+                action->setShortcut(QKeySequence(QString::fromUtf8(item.shortcut)));
             const int id = item.id;
             connect(action, &QAction::triggered, this, [this, id] { RunCommand(id); });
             m_Actions.insert(id, action);
@@ -153,9 +196,15 @@ void MainWindow::BuildMenu()
 
 void MainWindow::UpdateActions()
 {
-    // Solving needs a structure; the window without a file has none.
+    // Solving needs a structure; the window without a file has none. While
+    // work goes on, nothing that would change the model can start.
+    const bool idle = !m_State->Busy();
     if (QAction* solve = m_Actions.value(MenuId::Solve))
-        solve->setEnabled(m_State->m_Loaded);
+        solve->setEnabled(idle && m_State->m_Loaded);
+    for (int id : {MenuId::Open, MenuId::Reload, MenuId::StartFromExample})
+        if (QAction* action = m_Actions.value(id))
+            action->setEnabled(idle);
+    m_RecentMenu->setEnabled(idle && !m_State->RecentFiles().empty());
     // The check marks follow the state (a failed solve clears Reactions).
     for (auto it = m_Actions.cbegin(); it != m_Actions.cend(); ++it)
         if (it.value()->isCheckable())
@@ -177,6 +226,36 @@ bool MainWindow::OpenFile(const QString& path)
     const bool loaded = m_State->OpenChosenFile(QtPlatform::ToPath(QFileInfo(path).absoluteFilePath()));
     UpdateActions();
     return loaded;
+}
+
+bool MainWindow::WaitForWork(int timeoutMs)
+{
+    QDeadlineTimer deadline(timeoutMs);
+    while (m_State->Busy()) {
+        if (deadline.hasExpired())
+            return false;
+        QCoreApplication::processEvents(QEventLoop::AllEvents, 20);
+    }
+    UpdateActions();
+    return true;
+}
+
+void MainWindow::dragEnterEvent(QDragEnterEvent* event)
+{
+    const QList<QUrl> urls = event->mimeData()->urls();
+    if (urls.size() == 1 && urls.constFirst().isLocalFile())
+        event->acceptProposedAction();
+}
+
+void MainWindow::dropEvent(QDropEvent* event)
+{
+    const QList<QUrl> urls = event->mimeData()->urls();
+    if (urls.size() != 1 || !urls.constFirst().isLocalFile())
+        return;
+    event->acceptProposedAction();
+    const QString path = QFileInfo(urls.constFirst().toLocalFile()).absoluteFilePath();
+    m_State->OpenDroppedFile(QtPlatform::ToPath(path));
+    UpdateActions();
 }
 
 void MainWindow::keyPressEvent(QKeyEvent* event)

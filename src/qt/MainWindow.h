@@ -10,8 +10,11 @@
 #include <memory>
 
 class AppState;
+class BusyIndicator;
+class MessagesPanel;
 class QAction;
 class QLabel;
+class QMenu;
 class QtPlatform;
 class ResultsPanel;
 
@@ -34,8 +37,14 @@ protected:
     void wheelEvent(QWheelEvent* event) override;
     void leaveEvent(QEvent* event) override;
 
+public:
+    // How many times the area has been painted (tests: the window answers
+    // while work goes on).
+    int PaintCount() const { return m_PaintCount; }
+
 private:
     AppState& m_State;
+    int m_PaintCount = 0;
 };
 
 // The one top-level window: the menu built from the application's menu
@@ -58,9 +67,18 @@ public:
     QAction* Action(int id) const { return m_Actions.value(id); }
     ResultsPanel* Results() { return m_Results; }
     QLabel* StatusLabel() { return m_StatusLabel; }
+    QLabel* NoticeLabel() { return m_NoticeLabel; }
+    MessagesPanel* Messages() { return m_Messages; }
+    BusyIndicator* Busy() { return m_Busy; }
+    QMenu* RecentMenu() { return m_RecentMenu; }
+    // Lets events run until the load or solve under way has ended and its
+    // result is in; false when it takes longer than timeoutMs.
+    bool WaitForWork(int timeoutMs = 60000);
 
 protected:
     void keyPressEvent(QKeyEvent* event) override;
+    void dragEnterEvent(QDragEnterEvent* event) override;
+    void dropEvent(QDropEvent* event) override;
 
 private:
     void BuildMenu();
@@ -69,6 +87,10 @@ private:
     DrawingArea* m_Area;
     ResultsPanel* m_Results;
     QLabel* m_StatusLabel;
+    QLabel* m_NoticeLabel = nullptr;
+    MessagesPanel* m_Messages = nullptr;
+    BusyIndicator* m_Busy = nullptr;
+    QMenu* m_RecentMenu = nullptr;
     std::unique_ptr<QtPlatform> m_Platform;
     std::unique_ptr<AppState> m_State;
     QHash<int, QAction*> m_Actions;

@@ -1,5 +1,9 @@
 #include "qt/QtPlatform.h"
 
+#include "app/AppState.h"
+#include "app/Menu.h"
+#include "qt/MessagesPanel.h"
+#include "qt/Render.h"
 #include "qt/ResultsPanel.h"
 
 #include <QAction>
@@ -8,11 +12,18 @@
 #include <QFile>
 #include <QFileDialog>
 #include <QFileInfo>
+#include <QFileSystemWatcher>
 #include <QLabel>
+#include <QMenu>
 #include <QMessageBox>
+#include <QMetaObject>
 #include <QProcess>
+#include <QSettings>
+#include <QTimer>
 #include <QUrl>
 #include <QWidget>
+
+#include <sys/stat.h>
 
 ViewerLauncher::~ViewerLauncher() = default;
 
@@ -203,7 +214,18 @@ std::optional<std::string> QtPlatform::ChooseFileToSave(const std::string& title
         dialog.setAcceptMode(QFileDialog::AcceptSave);
         dialog.setOption(QFileDialog::DontUseNativeDialog);
         dialog.setNameFilter(qFilter);
-        dialog.setDefaultSuffix(QStringLiteral("csv"));
+        // The suggested name's extension picks the filter and the suffix a
+        // bare name gets.
+        const QString suffix = QFileInfo(qSuggested).suffix().toLower();
+        dialog.setDefaultSuffix(suffix.isEmpty() ? QStringLiteral("csv") : suffix);
+        for (const QString& entry : qFilter.split(QStringLiteral(";;")))
+            if (!suffix.isEmpty() && entry.contains(QStringLiteral("*.") + suffix, Qt::CaseInsensitive))
+                dialog.selectNameFilter(entry);
+        QObject::connect(&dialog, &QFileDialog::filterSelected, &dialog, [&dialog](const QString& entry) {
+            const qsizetype star = entry.indexOf(QStringLiteral("*."));
+            if (star >= 0)
+                dialog.setDefaultSuffix(entry.mid(star + 2).section(QLatin1Char(')'), 0, 0).section(' ', 0, 0));
+        });
         if (!qSuggested.isEmpty())
             dialog.selectFile(qSuggested);
         if (dialog.exec() == QDialog::Accepted && !dialog.selectedFiles().isEmpty())
@@ -212,4 +234,179 @@ std::optional<std::string> QtPlatform::ChooseFileToSave(const std::string& title
     if (chosen.isEmpty())
         return std::nullopt;
     return ToPath(QFileInfo(chosen).absoluteFilePath());
+}
+
+void QtPlatform::PostToUiThread(std::function<void()> call)
+{
+    // Queued on the window: a call that arrives after the window has gone
+    // is dropped with it.
+    QMetaObject::invokeMethod(m_Window, std::move(call), Qt::QueuedConnection);
+}
+
+void QtPlatform::ShowBusy(const std::string& stage, bool cancellable)
+{
+    if (m_Busy)
+        m_Busy->Show(QString::fromStdString(stage), cancellable);
+    // The wait cursor over the drawing would hide the cross-hair the
+    // gestures need; the indicator says enough.
+}
+
+void QtPlatform::SetMenuEnabled(int id, bool enabled)
+{
+    if (id == MenuId::RecentFiles) {
+        if (m_RecentMenu)
+            m_RecentMenu->setEnabled(enabled);
+        return;
+    }
+    if (QAction* action = m_Actions.value(id))
+        action->setEnabled(enabled);
+}
+
+void QtPlatform::NoticeAdded(const Notice& notice)
+{
+    if (m_NoticeLabel) {
+        const QString text = QString::fromStdString(notice.text);
+        m_NoticeLabel->setText(text);
+        m_NoticeLabel->setToolTip(MessagesPanel::Line(notice));
+    }
+    if (m_MessagesPanel)
+        m_MessagesPanel->Add(notice);
+}
+
+void QtPlatform::ShowMessagesPanel(bool visible)
+{
+    if (m_MessagesPanel)
+        m_MessagesPanel->setVisible(visible);
+}
+
+QtPlatform::FileStamp QtPlatform::StampOf(const QString& path)
+{
+    FileStamp stamp;
+    struct stat info {};
+    if (::stat(QFile::encodeName(path).constData(), &info) != 0)
+        return stamp;
+    stamp.exists = true;
+    stamp.inode = static_cast<unsigned long long>(info.st_ino);
+    stamp.size = static_cast<long long>(info.st_size);
+    stamp.modified = static_cast<long long>(info.st_mtim.tv_sec) * 1000000000LL + info.st_mtim.tv_nsec;
+    return stamp;
+}
+
+void QtPlatform::WatchFile(const std::string& path)
+{
+    const QString file = path.empty() ? QString() : QFileInfo(FromPath(path)).absoluteFilePath();
+    if (!m_Watcher) {
+        m_Watcher = new QFileSystemWatcher(m_Window);
+        QObject::connect(m_Watcher, &QFileSystemWatcher::fileChanged, m_Watcher, [this] { WatchedPathChanged(); });
+        QObject::connect(m_Watcher, &QFileSystemWatcher::directoryChanged, m_Watcher, [this] { WatchedPathChanged(); });
+    }
+    if (!m_Watcher->files().isEmpty())
+        m_Watcher->removePaths(m_Watcher->files());
+    if (!m_Watcher->directories().isEmpty())
+        m_Watcher->removePaths(m_Watcher->directories());
+    m_WatchedFile = file;
+    m_WatchedStamp = StampOf(file);
+    if (file.isEmpty())
+        return;
+    // The folder too: an editor that saves by renaming a new file over the
+    // old one ends the watch of the file, and the folder sees it come back.
+    m_Watcher->addPath(QFileInfo(file).absolutePath());
+    m_Watcher->addPath(file);
+}
+
+void QtPlatform::WatchedPathChanged()
+{
+    if (m_WatchedFile.isEmpty())
+        return;
+    // The file's watch is gone after a rename over it: take it up again.
+    if (!m_Watcher->files().contains(m_WatchedFile) && QFileInfo::exists(m_WatchedFile))
+        m_Watcher->addPath(m_WatchedFile);
+    // The folder changes with every file written beside ours (the side and
+    // result files among them): only a change of ours counts.
+    const FileStamp stamp = StampOf(m_WatchedFile);
+    if (stamp == m_WatchedStamp)
+        return;
+    m_WatchedStamp = stamp;
+    if (m_State)
+        m_State->OnWatchedFileChanged();
+}
+
+void QtPlatform::StartTimer(int id, int milliseconds)
+{
+    QTimer*& timer = m_Timers[id];
+    if (!timer) {
+        timer = new QTimer(m_Window);
+        timer->setSingleShot(true);
+        QObject::connect(timer, &QTimer::timeout, timer, [this, id] {
+            if (m_State)
+                m_State->OnTimer(id);
+        });
+    }
+    timer->start(milliseconds);
+}
+
+namespace {
+
+QSettings Settings()
+{
+    return QSettings(QSettings::NativeFormat, QSettings::UserScope, QStringLiteral("vela"), QStringLiteral("vela"));
+}
+
+} // namespace
+
+std::vector<std::string> QtPlatform::ReadRecentFiles()
+{
+    std::vector<std::string> paths;
+    for (const QString& path : Settings().value(QStringLiteral("RecentFiles")).toStringList())
+        paths.push_back(ToPath(path));
+    return paths;
+}
+
+void QtPlatform::WriteRecentFiles(const std::vector<std::string>& paths)
+{
+    QStringList list;
+    for (const std::string& path : paths)
+        list << FromPath(path);
+    QSettings settings = Settings();
+    settings.setValue(QStringLiteral("RecentFiles"), list);
+}
+
+void QtPlatform::RecentFilesChanged(const std::vector<std::string>& paths)
+{
+    if (!m_RecentMenu)
+        return;
+    m_RecentMenu->clear();
+    for (std::size_t i = 0; i < paths.size(); ++i) {
+        const QString path = FromPath(paths[i]);
+        // "&1 portal.txt  /home/user/frames": the name first, for the eye.
+        QString text = QStringLiteral("&%1 %2  %3")
+                           .arg(i + 1)
+                           .arg(QFileInfo(path).fileName().replace(QLatin1Char('&'), QStringLiteral("&&")))
+                           .arg(QFileInfo(path).absolutePath().replace(QLatin1Char('&'), QStringLiteral("&&")));
+        QAction* action = m_RecentMenu->addAction(text);
+        const int id = MenuId::RecentFile0 + static_cast<int>(i);
+        action->setData(id);
+        action->setToolTip(path);
+        QObject::connect(action, &QAction::triggered, m_RecentMenu, [this, id] {
+            if (m_CommandHandler)
+                m_CommandHandler(id);
+        });
+    }
+    m_RecentMenu->setEnabled(!paths.empty() && !(m_State && m_State->Busy()));
+}
+
+void QtPlatform::SavePicture(const std::string& path, int width, int height, COLORREF background,
+                             const std::function<void(Canvas&)>& draw)
+{
+    PictureOptions options;
+    options.width = width;
+    options.height = height;
+    options.background = background;
+    RenderPicture(options, path, draw);
+}
+
+void QtPlatform::CloseWindow()
+{
+    if (m_Window)
+        m_Window->close();
 }

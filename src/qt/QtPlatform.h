@@ -2,6 +2,7 @@
 
 #include "app/Platform.h"
 
+#include <QDateTime>
 #include <QHash>
 #include <QString>
 #include <QStringList>
@@ -9,8 +10,14 @@
 #include <functional>
 #include <memory>
 
+class AppState;
+class BusyIndicator;
+class MessagesPanel;
 class QAction;
+class QFileSystemWatcher;
 class QLabel;
+class QMenu;
+class QTimer;
 class QUrl;
 class QWidget;
 class ResultsPanel;
@@ -43,6 +50,18 @@ public:
     // Where the read-out goes, and the results panel.
     void SetStatusLabel(QLabel* label) { m_StatusLabel = label; }
     void SetResultsPanel(ResultsPanel* panel) { m_ResultsPanel = panel; }
+    // Who hears the watcher, the timers and the recent files' items.
+    void SetState(AppState* state) { m_State = state; }
+    void SetCommandHandler(std::function<void(int id)> handler) { m_CommandHandler = std::move(handler); }
+    void SetNoticeLabel(QLabel* label) { m_NoticeLabel = label; }
+    void SetMessagesPanel(MessagesPanel* panel) { m_MessagesPanel = panel; }
+    void SetBusyIndicator(BusyIndicator* busy) { m_Busy = busy; }
+    void SetRecentMenu(QMenu* menu) { m_RecentMenu = menu; }
+    // Loads and solves on a worker thread (the default) or inside the
+    // command.
+    void SetBackgroundWork(bool background) { m_Background = background; }
+    // The watched file, empty when none.
+    const QString& WatchedFile() const { return m_WatchedFile; }
     // The menu items whose check marks the application sets.
     void RegisterAction(int id, QAction* action);
     // Replace the modal dialogs (tests; an empty chooser result = cancelled).
@@ -69,12 +88,38 @@ public:
     void SelectResultRow(RowKind kind, int number) override;
     std::optional<std::string> ChooseFileToSave(const std::string& title, const std::string& filter,
                                                 const std::string& suggestedPath) override;
+    bool RunsWorkInBackground() override { return m_Background; }
+    void PostToUiThread(std::function<void()> call) override;
+    void ShowBusy(const std::string& stage, bool cancellable) override;
+    void SetMenuEnabled(int id, bool enabled) override;
+    void NoticeAdded(const Notice& notice) override;
+    void ShowMessagesPanel(bool visible) override;
+    void WatchFile(const std::string& path) override;
+    void StartTimer(int id, int milliseconds) override;
+    std::vector<std::string> ReadRecentFiles() override;
+    void WriteRecentFiles(const std::vector<std::string>& paths) override;
+    void RecentFilesChanged(const std::vector<std::string>& paths) override;
+    void SavePicture(const std::string& path, int width, int height, COLORREF background,
+                     const std::function<void(Canvas&)>& draw) override;
+    void CloseWindow() override;
 
     // Paths travel through the application as the file system's bytes.
     static QString FromPath(const std::string& path);
     static std::string ToPath(const QString& path);
 
 private:
+    // What tells a change of the watched file from a change of its folder
+    // (the program's own side files are written beside it).
+    struct FileStamp {
+        bool exists = false;
+        unsigned long long inode = 0;
+        long long size = 0;
+        long long modified = 0; // nanoseconds
+        bool operator==(const FileStamp&) const = default;
+    };
+    static FileStamp StampOf(const QString& path);
+    void WatchedPathChanged();
+
     QWidget* m_Window;
     QWidget* m_DrawingArea;
     std::unique_ptr<ViewerLauncher> m_Launcher;
@@ -84,4 +129,16 @@ private:
     MessageHandler m_MessageHandler;
     FileChooser m_FileChooser;
     SaveChooser m_SaveChooser;
+
+    AppState* m_State = nullptr;
+    std::function<void(int id)> m_CommandHandler;
+    QLabel* m_NoticeLabel = nullptr;
+    MessagesPanel* m_MessagesPanel = nullptr;
+    BusyIndicator* m_Busy = nullptr;
+    QMenu* m_RecentMenu = nullptr;
+    bool m_Background = true;
+    QFileSystemWatcher* m_Watcher = nullptr;
+    QString m_WatchedFile;
+    FileStamp m_WatchedStamp;
+    QHash<int, QTimer*> m_Timers;
 };

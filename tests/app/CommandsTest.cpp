@@ -377,7 +377,7 @@ TEST(MenuDescription, PopupsItemsAndIdsInOrder)
     for (const auto& popup : menu) {
         popups.emplace_back(popup.caption);
         for (const auto& item : popup.items) {
-            items.emplace_back(item.caption, item.id);
+            items.emplace_back(item.caption ? item.caption : "-", item.id);
             if (item.initiallyChecked) {
                 ++checked;
                 EXPECT_TRUE(item.id == 40006 || item.id == 40025) << item.id;
@@ -386,9 +386,16 @@ TEST(MenuDescription, PopupsItemsAndIdsInOrder)
     }
     EXPECT_EQ(popups, (std::vector<std::string>{"&File", "&Calculate", "&Draw", "&View", "&Result"}));
     const std::vector<std::pair<std::string, int>> expected = {{"&Open", 40001},
+                                                               {"&Reload", 40028},
+                                                               {"Recent &Files", 40033},
+                                                               {"-", 0},
                                                                {"&Edit Current File", 40020},
                                                                {"S&tart From Example File", 40019},
+                                                               {"-", 0},
                                                                {"E&xport Results…", 40027},
+                                                               {"Save &Picture…", 40029},
+                                                               {"-", 0},
+                                                               {"E&xit", 40030},
                                                                {"&Solve", 40017},
                                                                {"&Origin Structure", 40005},
                                                                {"&Deformed", 40002},
@@ -400,6 +407,7 @@ TEST(MenuDescription, PopupsItemsAndIdsInOrder)
                                                                {"&Element Numbers", 40010},
                                                                {"&Values", 40025},
                                                                {"Res&ults", 40026},
+                                                               {"&Messages", 40031},
                                                                {"&Black Background", 40006},
                                                                {"&White Background", 40007},
                                                                {"&Nodal Displacement", 40011},

@@ -14,6 +14,7 @@
 #include <QDir>
 #include <QFileDialog>
 #include <QKeyEvent>
+#include <QKeySequence>
 #include <QListView>
 #include <QMenu>
 #include <QMenuBar>
@@ -113,7 +114,8 @@ protected:
     }
     bool LoadPortalFrame()
     {
-        return m_Window.OpenFile(QString::fromStdString(m_Home.Write("frame.txt", PortalFrame())));
+        const bool started = m_Window.OpenFile(QString::fromStdString(m_Home.Write("frame.txt", PortalFrame())));
+        return m_Window.WaitForWork() && started && State().m_Loaded;
     }
     AppState& State() { return m_Window.State(); }
 
@@ -134,12 +136,25 @@ TEST_F(Window, MenuBarFollowsTheMenuDescription)
         const QList<QAction*> items = popups[p]->menu()->actions();
         ASSERT_EQ(items.size(), static_cast<qsizetype>(menu[p].items.size()));
         for (std::size_t i = 0; i < menu[p].items.size(); ++i) {
-            EXPECT_EQ(items[i]->text(), QString::fromUtf8(menu[p].items[i].caption));
-            EXPECT_EQ(items[i]->data().toInt(), menu[p].items[i].id);
-            EXPECT_EQ(items[i], m_Window.Action(menu[p].items[i].id));
+            const MenuItemDesc& item = menu[p].items[i];
+            EXPECT_EQ(items[i]->data().toInt(), item.id);
+            if (item.id == MenuId::Separator) {
+                EXPECT_TRUE(items[i]->isSeparator());
+                continue;
+            }
+            EXPECT_EQ(items[i]->text(), QString::fromUtf8(item.caption));
+            EXPECT_EQ(items[i], m_Window.Action(item.id));
+            EXPECT_EQ(items[i]->shortcut(), QKeySequence(QString::fromUtf8(item.shortcut ? item.shortcut : "")))
+                << item.id;
         }
     }
     EXPECT_EQ(popups[0]->text(), "&File");
+    // The usual keys, on the real actions.
+    EXPECT_EQ(m_Window.Action(MenuId::Open)->shortcut(), QKeySequence(Qt::CTRL | Qt::Key_O));
+    EXPECT_EQ(m_Window.Action(MenuId::Reload)->shortcut(), QKeySequence(Qt::CTRL | Qt::Key_R));
+    EXPECT_EQ(m_Window.Action(MenuId::Solve)->shortcut(), QKeySequence(Qt::Key_F5));
+    EXPECT_EQ(m_Window.Action(MenuId::Exit)->shortcut(), QKeySequence(Qt::CTRL | Qt::Key_Q));
+    EXPECT_EQ(m_Window.Action(MenuId::RecentFiles)->menu(), m_Window.RecentMenu());
     EXPECT_EQ(m_Window.Action(40019)->text(), "S&tart From Example File");
     EXPECT_EQ(m_Window.Action(40022)->text(), "M&DisInGlobalCS");
     EXPECT_TRUE(m_Window.Action(MenuId::BlackBackground)->isChecked());
@@ -199,6 +214,7 @@ TEST_F(Window, OpenCommandLoadsTheChosenFile)
         return QString::fromStdString(path);
     });
     m_Window.Action(MenuId::Open)->trigger();
+    ASSERT_TRUE(m_Window.WaitForWork());
     EXPECT_EQ(askedTitle, "Open a Beam System File");
     EXPECT_EQ(askedFilter, "Text Files (*.TXT)");
     ASSERT_TRUE(State().m_Loaded) << (m_Messages.empty() ? "" : m_Messages[0].second.toStdString());
@@ -208,6 +224,7 @@ TEST_F(Window, OpenCommandLoadsTheChosenFile)
     EXPECT_TRUE(m_Window.Action(MenuId::Solve)->isEnabled());
 
     m_Window.Action(MenuId::Solve)->trigger();
+    ASSERT_TRUE(m_Window.WaitForWork());
     EXPECT_TRUE(State().m_Solved);
     EXPECT_TRUE(FileExists(other.File("MForInElemCS.txt")));
     EXPECT_TRUE(m_Messages.empty());
@@ -358,6 +375,7 @@ TEST_F(Window, RealOpenDialogOffersTxtFilesInAnyCase)
     });
     poll.start(20);
     m_Window.Action(MenuId::Open)->trigger();
+    EXPECT_TRUE(m_Window.WaitForWork());
     EXPECT_EQ(title, "Open a Beam System File");
     EXPECT_EQ(filters, QStringList{"Text Files (*.TXT)"});
     listed.sort(Qt::CaseInsensitive);

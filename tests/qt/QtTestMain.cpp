@@ -23,11 +23,21 @@ int main(int argc, char** argv)
         else
             runtime.clear();
     }
+    // Settings (the recent files) go to a private folder, not the user's.
+    std::string config = (std::filesystem::temp_directory_path() / "vela-qt-config-XXXXXX").string();
+    if (::mkdtemp(config.data()) != nullptr)
+        ::setenv("XDG_CONFIG_HOME", config.c_str(), 1);
+    else
+        config.clear();
     int status = 0;
     {
         QApplication app(argc, argv);
         ::testing::InitGoogleTest(&argc, argv);
         status = RUN_ALL_TESTS();
+    }
+    if (!config.empty()) {
+        std::error_code ignored;
+        std::filesystem::remove_all(config, ignored);
     }
     if (!runtime.empty()) {
         std::error_code ignored;

@@ -35,6 +35,7 @@ protected:
         QCoreApplication::processEvents();
         const std::string file = m_Home.Write("frame.txt", ReadFile(VELA_EXAMPLES_DIR "/portal.txt"));
         EXPECT_TRUE(m_Window.OpenFile(QString::fromStdString(file)));
+        EXPECT_TRUE(m_Window.WaitForWork());
     }
     ~Panel() override { QDir::setCurrent(m_SavedDirectory); }
 
@@ -57,7 +58,11 @@ protected:
              QMouseEvent(QEvent::MouseButtonPress, QPointF(p), m_Window.Area()->mapToGlobal(QPointF(p)), Qt::LeftButton,
                          Qt::LeftButton, Qt::NoModifier));
     }
-    void Solve() { m_Window.Action(MenuId::Solve)->trigger(); }
+    void Solve()
+    {
+        m_Window.Action(MenuId::Solve)->trigger();
+        EXPECT_TRUE(m_Window.WaitForWork());
+    }
 
     ScratchDir m_Home;
     QString m_SavedDirectory;
