@@ -2,6 +2,7 @@
 
 #include "app/AppState.h"
 #include "app/Menu.h"
+#include "win32/Accelerators.h"
 #include "win32/GdiCanvas.h"
 #include "win32/ResultsPanel.h"
 #include "win32/Utf16.h"
@@ -11,7 +12,12 @@
 #include <commctrl.h>
 #include <windowsx.h>
 
+#include <shellapi.h>
+
 #include <algorithm>
+#include <functional>
+#include <memory>
+#include <vector>
 
 namespace {
 
@@ -19,6 +25,21 @@ const wchar_t* const kWindowClass = L"Vela";
 const wchar_t* const kAreaClass = L"VelaDrawingArea";
 // Posted to itself: open the file of the command line once the loop runs.
 constexpr UINT kOpenPending = WM_APP + 1;
+
+// The status bar's parts: the read-out, the last notice, the busy stage
+// with the Cancel button at its right end.
+constexpr int kBusyPartWidth = 240;
+constexpr int kCancelWidth = 70;
+constexpr int kMessagesHeight = 110;
+
+// The Cancel button lives on the status bar, which hands its click on to
+// the main window.
+LRESULT CALLBACK ForwardCommands(HWND window, UINT message, WPARAM wParam, LPARAM lParam, UINT_PTR, DWORD_PTR target)
+{
+    if (message == WM_COMMAND)
+        return ::SendMessageW(reinterpret_cast<HWND>(target), message, wParam, lParam);
+    return ::DefSubclassProc(window, message, wParam, lParam);
+}
 
 // Registers a window class once per process; true when it exists.
 bool Register(const WNDCLASSEXW& windowClass)
@@ -31,19 +52,28 @@ bool Register(const WNDCLASSEXW& windowClass)
 } // namespace
 
 MainWindow::MainWindow(std::string buildDate)
-    : m_BuildDate(std::move(buildDate)), m_Platform(std::make_unique<Win32Platform>()),
-      m_State(std::make_unique<AppState>(*m_Platform, m_BuildDate))
+    : m_BuildDate(std::move(buildDate)), m_Platform(std::make_unique<Win32Platform>())
 {
 }
 
 MainWindow::~MainWindow()
 {
+    // The window goes first: calls the worker still posts find no window
+    // and are dropped, and ~AppState waits for the worker.
     m_Results.reset();
     if (m_Window && ::IsWindow(m_Window)) {
         ::SetWindowLongPtrW(m_Window, GWLP_USERDATA, 0);
-        ::SetWindowLongPtrW(m_Area, GWLP_USERDATA, 0);
+        if (m_Area)
+            ::SetWindowLongPtrW(m_Area, GWLP_USERDATA, 0);
         ::DestroyWindow(m_Window);
+    } else if (m_Menu) {
+        ::DestroyMenu(m_Menu);
     }
+    m_Platform->SetWindow(nullptr);
+    m_Platform->SetState(nullptr);
+    m_State.reset();
+    if (m_Accelerators)
+        ::DestroyAcceleratorTable(m_Accelerators);
     if (m_Font)
         ::DeleteObject(m_Font);
 }
@@ -79,7 +109,13 @@ bool MainWindow::Create()
         return false;
 
     BuildMenu();
-    m_Window = ::CreateWindowExW(0, kWindowClass, Utf16FromUtf8(m_State->WindowTitle()).c_str(),
+    m_Platform->SetMenu(m_Menu);
+    m_State = std::make_unique<AppState>(*m_Platform, m_BuildDate);
+    m_Platform->SetState(m_State.get());
+    std::vector<ACCEL> keys = MenuAccelerators(MainMenu());
+    if (!keys.empty())
+        m_Accelerators = ::CreateAcceleratorTableW(keys.data(), static_cast<int>(keys.size()));
+    m_Window = ::CreateWindowExW(WS_EX_ACCEPTFILES, kWindowClass, Utf16FromUtf8(m_State->WindowTitle()).c_str(),
                                  WS_OVERLAPPEDWINDOW | WS_CLIPCHILDREN, CW_USEDEFAULT, CW_USEDEFAULT, 1000, 720,
                                  nullptr, m_Menu, instance, this);
     if (!m_Window)
@@ -97,12 +133,20 @@ void MainWindow::CreateChildren()
                                nullptr, instance, this);
     m_StatusBar = ::CreateWindowExW(0, STATUSCLASSNAMEW, L"", WS_CHILD | WS_VISIBLE | SBARS_SIZEGRIP, 0, 0, 0, 0,
                                     m_Window, nullptr, instance, nullptr);
+    m_CancelButton =
+        ::CreateWindowExW(0, L"BUTTON", L"Cancel", WS_CHILD | BS_PUSHBUTTON, 0, 0, 0, 0, m_StatusBar,
+                          reinterpret_cast<HMENU>(static_cast<INT_PTR>(MenuId::Cancel)), instance, nullptr);
+    ::SetWindowSubclass(m_StatusBar, ForwardCommands, 1, reinterpret_cast<DWORD_PTR>(m_Window));
+    m_MessagesList = ::CreateWindowExW(WS_EX_CLIENTEDGE, L"LISTBOX", L"",
+                                       WS_CHILD | WS_VSCROLL | WS_HSCROLL | LBS_NOINTEGRALHEIGHT | LBS_NOSEL, 0, 0, 0,
+                                       0, m_Window, nullptr, instance, nullptr);
     m_Results = std::make_unique<ResultsPanel>(
         m_Window, [this]() -> const std::vector<ResultTable>& { return m_State->ResultTables(); });
     m_Platform->SetWindow(m_Window);
     m_Platform->SetDrawingArea(m_Area);
     m_Platform->SetStatusBar(m_StatusBar);
-    m_Platform->SetMenu(m_Menu);
+    m_Platform->SetCancelButton(m_CancelButton);
+    m_Platform->SetMessagesList(m_MessagesList);
     m_Platform->SetResultsPanel(m_Results.get());
     m_Platform->SetLayoutHandler([this] { Layout(); });
     UpdateFont();
@@ -119,6 +163,8 @@ void MainWindow::UpdateFont()
     if (!font)
         return;
     ::SendMessageW(m_StatusBar, WM_SETFONT, reinterpret_cast<WPARAM>(font), TRUE);
+    ::SendMessageW(m_CancelButton, WM_SETFONT, reinterpret_cast<WPARAM>(font), TRUE);
+    ::SendMessageW(m_MessagesList, WM_SETFONT, reinterpret_cast<WPARAM>(font), TRUE);
     m_Results->SetFont(font);
     if (m_Font)
         ::DeleteObject(m_Font);
@@ -131,10 +177,22 @@ void MainWindow::BuildMenu()
     for (const MenuPopupDesc& popup : MainMenu()) {
         const HMENU items = ::CreatePopupMenu();
         for (const MenuItemDesc& item : popup.items) {
+            if (item.id == MenuId::Separator) {
+                ::AppendMenuW(items, MF_SEPARATOR, 0, nullptr);
+                continue;
+            }
+            if (item.id == MenuId::RecentFiles) {
+                // Filled by the application from the recent files.
+                m_RecentMenu = ::CreatePopupMenu();
+                ::AppendMenuW(items, MF_POPUP | MF_GRAYED, reinterpret_cast<UINT_PTR>(m_RecentMenu),
+                              MenuItemText(item).c_str());
+                m_Platform->SetRecentMenu(m_RecentMenu, items, ::GetMenuItemCount(items) - 1);
+                continue;
+            }
             UINT flags = MF_STRING;
             if (item.checkable && item.initiallyChecked)
                 flags |= MF_CHECKED;
-            ::AppendMenuW(items, flags, static_cast<UINT_PTR>(item.id), Utf16FromUtf8(item.caption).c_str());
+            ::AppendMenuW(items, flags, static_cast<UINT_PTR>(item.id), MenuItemText(item).c_str());
             if (item.checkable)
                 m_Checkable[item.id] = true;
         }
@@ -144,14 +202,39 @@ void MainWindow::BuildMenu()
 
 void MainWindow::UpdateMenu()
 {
-    // Solving needs a structure; the window without a file has none.
-    ::EnableMenuItem(m_Menu, static_cast<UINT>(MenuId::Solve),
-                     MF_BYCOMMAND | (m_State->m_Loaded ? MF_ENABLED : MF_GRAYED));
+    // Solving needs a structure; the window without a file has none. While
+    // work goes on, nothing that would change the model can start.
+    const bool idle = !m_State->Busy();
+    const auto enable = [this](int id, bool enabled) {
+        ::EnableMenuItem(m_Menu, static_cast<UINT>(id), MF_BYCOMMAND | (enabled ? MF_ENABLED : MF_GRAYED));
+    };
+    enable(MenuId::Solve, idle && m_State->m_Loaded);
+    for (const int id : {MenuId::Open, MenuId::Reload, MenuId::StartFromExample})
+        enable(id, idle);
+    m_Platform->SetMenuEnabled(MenuId::RecentFiles, idle && !m_State->RecentFiles().empty());
     // The check marks follow the state (a failed solve clears Reactions).
     for (const auto& [id, checkable] : m_Checkable)
         if (checkable)
             ::CheckMenuItem(m_Menu, static_cast<UINT>(id),
                             MF_BYCOMMAND | (m_State->IsChecked(id) ? MF_CHECKED : MF_UNCHECKED));
+}
+
+bool MainWindow::WaitForWork(int timeoutMs)
+{
+    const ULONGLONG deadline = ::GetTickCount64() + static_cast<ULONGLONG>(timeoutMs);
+    while (m_State->Busy()) {
+        if (::GetTickCount64() > deadline)
+            return false;
+        MSG message{};
+        while (::PeekMessageW(&message, nullptr, 0, 0, PM_REMOVE)) {
+            ::TranslateMessage(&message);
+            ::DispatchMessageW(&message);
+        }
+        if (m_State->Busy())
+            ::MsgWaitForMultipleObjects(0, nullptr, FALSE, 10, QS_ALLINPUT);
+    }
+    UpdateMenu();
+    return true;
 }
 
 void MainWindow::RunCommand(int id)
@@ -186,7 +269,21 @@ void MainWindow::Layout()
     ::SendMessageW(m_StatusBar, WM_SIZE, 0, 0);
     RECT status{};
     ::GetWindowRect(m_StatusBar, &status);
-    bottom -= status.bottom - status.top;
+    const int statusHeight = status.bottom - status.top;
+    bottom -= statusHeight;
+    const int parts[3] = {std::max(width - kBusyPartWidth, 0) * 5 / 9, std::max(width - kBusyPartWidth, 0), -1};
+    ::SendMessageW(m_StatusBar, SB_SETPARTS, 3, reinterpret_cast<LPARAM>(parts));
+    RECT busy{};
+    ::SendMessageW(m_StatusBar, SB_GETRECT, 2, reinterpret_cast<LPARAM>(&busy));
+    // Clear of the size grip.
+    const int grip = ::GetSystemMetrics(SM_CXVSCROLL);
+    ::MoveWindow(m_CancelButton, std::max(busy.right - grip - kCancelWidth, busy.left), busy.top + 1, kCancelWidth,
+                 std::max(static_cast<int>(busy.bottom - busy.top) - 2, 0), TRUE);
+    if (::IsWindowVisible(m_MessagesList)) {
+        const int height = std::min(bottom, kMessagesHeight);
+        bottom -= height;
+        ::MoveWindow(m_MessagesList, 0, bottom, width, height, TRUE);
+    }
     if (m_Results->Visible()) {
         // A third of the height for the tables, and at least a few rows.
         const int height = std::min(bottom, std::max(bottom / 3, 140));
@@ -222,11 +319,29 @@ LRESULT MainWindow::OnMessage(UINT message, WPARAM wParam, LPARAM lParam)
             ::SetFocus(m_Area);
         return 0;
     case WM_COMMAND:
-        if (lParam == 0) {
+        // Menu items and their keys; the busy indicator's Cancel button.
+        if (lParam == 0 || (reinterpret_cast<HWND>(lParam) == m_CancelButton && HIWORD(wParam) == BN_CLICKED)) {
             RunCommand(LOWORD(wParam));
             return 0;
         }
         break;
+    case WM_TIMER:
+        if (m_Platform->OnTimerMessage(wParam)) {
+            UpdateMenu();
+            return 0;
+        }
+        break;
+    case Win32Platform::kRunPostedCall: {
+        // A call the worker posted: run once, here on the UI thread.
+        const std::unique_ptr<std::function<void()>> call(reinterpret_cast<std::function<void()>*>(lParam));
+        if (call && *call)
+            (*call)();
+        UpdateMenu();
+        return 0;
+    }
+    case WM_DROPFILES:
+        OnDropFiles(wParam);
+        return 0;
     case WM_MOUSEWHEEL:
         // The wheel reaches the window with the focus; it zooms the picture
         // when the pointer is over it.
@@ -320,6 +435,24 @@ LRESULT MainWindow::OnAreaMessage(UINT message, WPARAM wParam, LPARAM lParam)
         break;
     }
     return ::DefWindowProcW(m_Area, message, wParam, lParam);
+}
+
+void MainWindow::OnDropFiles(WPARAM dropped)
+{
+    const auto drop = reinterpret_cast<HDROP>(dropped);
+    // One file at a time: several dropped at once open none.
+    const UINT count = ::DragQueryFileW(drop, 0xFFFFFFFF, nullptr, 0);
+    std::wstring path;
+    if (count == 1) {
+        const UINT length = ::DragQueryFileW(drop, 0, nullptr, 0);
+        path.resize(length + 1);
+        path.resize(::DragQueryFileW(drop, 0, path.data(), length + 1));
+    }
+    ::DragFinish(drop);
+    if (path.empty())
+        return;
+    m_State->OpenDroppedFile(Utf8FromUtf16(AbsolutePath(path)));
+    UpdateMenu();
 }
 
 void MainWindow::OnWheel(WPARAM wParam, LPARAM lParam)

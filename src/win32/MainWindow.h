@@ -22,13 +22,20 @@ public:
     MainWindow(const MainWindow&) = delete;
     MainWindow& operator=(const MainWindow&) = delete;
 
-    // Registers the window classes and creates the window, hidden; false
-    // when the system refuses (the reason in GetLastError).
+    // Registers the window classes, builds the menu, makes the application
+    // state (which reads the recent files) and creates the window, hidden;
+    // false when the system refuses (the reason in GetLastError). Settings
+    // of the platform (its registry key) are made before.
     bool Create();
     HWND Handle() const { return m_Window; }
     HWND DrawingArea() const { return m_Area; }
     HWND StatusBar() const { return m_StatusBar; }
     HMENU Menu() const { return m_Menu; }
+    HMENU RecentMenu() const { return m_RecentMenu; }
+    HWND MessagesList() const { return m_MessagesList; }
+    HWND CancelButton() const { return m_CancelButton; }
+    // The key table of the menu's shortcuts, for the message loop.
+    HACCEL Accelerators() const { return m_Accelerators; }
     AppState& State() { return *m_State; }
     Win32Platform& Platform() { return *m_Platform; }
     ResultsPanel& Results() { return *m_Results; }
@@ -40,6 +47,9 @@ public:
     void OpenFileLater(const std::string& path);
     // Runs the menu command with this id, as its menu item does.
     void RunCommand(int id);
+    // Lets messages run until the load or solve under way has ended and its
+    // result is in; false when that takes longer than timeoutMs.
+    bool WaitForWork(int timeoutMs = 60000);
     // Lays out the children in the client area (the results panel shown or
     // not).
     void Layout();
@@ -57,6 +67,7 @@ private:
     // The background and AppState's picture, drawn onto target at once.
     void Compose(HDC target, int width, int height);
     void OnWheel(WPARAM wParam, LPARAM lParam);
+    void OnDropFiles(WPARAM drop);
 
     std::string m_BuildDate;
     std::unique_ptr<Win32Platform> m_Platform;
@@ -66,6 +77,10 @@ private:
     HWND m_Area = nullptr;
     HWND m_StatusBar = nullptr;
     HMENU m_Menu = nullptr;
+    HMENU m_RecentMenu = nullptr;
+    HWND m_MessagesList = nullptr;
+    HWND m_CancelButton = nullptr;
+    HACCEL m_Accelerators = nullptr;
     HFONT m_Font = nullptr;
     // The checkable items, by command id.
     std::map<int, bool> m_Checkable;

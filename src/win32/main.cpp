@@ -57,6 +57,9 @@ int WINAPI WinMain(HINSTANCE, HINSTANCE, LPSTR, int showCommand)
 
     MSG message{};
     while (::GetMessageW(&message, nullptr, 0, 0) > 0) {
+        // The menu's shortcuts work wherever the focus is in the window.
+        if (window.Accelerators() && ::TranslateAcceleratorW(window.Handle(), window.Accelerators(), &message))
+            continue;
         ::TranslateMessage(&message);
         ::DispatchMessageW(&message);
     }

@@ -1,5 +1,7 @@
 #include "win32/MainWindow.h"
 
+#include "win32/Accelerators.h"
+
 #include "app/AppState.h"
 #include "app/Menu.h"
 #include "graphics/ViewTransform.h"
@@ -14,7 +16,11 @@
 #include <cmath>
 #include <cstdint>
 #include <string>
+#include <thread>
 #include <vector>
+
+#include <shellapi.h>
+#include <shlobj.h>
 
 namespace {
 
@@ -57,9 +63,12 @@ protected:
         m_OldFolder = folder;
         m_Portal = m_Dir.Write("portal.txt", ReadFile(VELA_EXAMPLES_DIR "/portal.txt"));
         m_Window = std::make_unique<MainWindow>("2001-02-03");
+        // The user's own recent files are none of the tests' business.
+        m_Window->Platform().SetSettingsKey(SettingsKey());
         ASSERT_TRUE(m_Window->Create());
-        m_Window->Platform().SetMessageHandler(
-            [this](const std::wstring& caption, const std::wstring& text) { m_Messages.push_back(caption + L"|" + text); });
+        m_Window->Platform().SetMessageHandler([this](const std::wstring& caption, const std::wstring& text) {
+            m_Messages.push_back(caption + L"|" + text);
+        });
         m_Window->Platform().SetViewerLauncher([this](const std::wstring& path) {
             m_Viewed.push_back(path);
             return true;
@@ -71,7 +80,23 @@ protected:
     void TearDown() override
     {
         m_Window.reset();
+        ::RegDeleteTreeW(HKEY_CURRENT_USER, SettingsKey().c_str());
         ::SetCurrentDirectoryW(m_OldFolder.c_str());
+    }
+
+    static std::wstring SettingsKey() { return L"Software\\Vela-tests\\" + std::to_wstring(::GetCurrentProcessId()); }
+    // Opens a file as the command line does and waits for the load.
+    bool Open(const std::string& path)
+    {
+        const bool started = m_Window->OpenFile(path);
+        EXPECT_TRUE(m_Window->WaitForWork());
+        return started && m_Window->State().m_Loaded &&
+               Utf16FromUtf8(m_Window->State().m_LoadedFileName) == AbsolutePath(Utf16FromUtf8(path));
+    }
+    void Run(int id)
+    {
+        m_Window->RunCommand(id);
+        EXPECT_TRUE(m_Window->WaitForWork());
     }
 
     std::wstring Title() const
@@ -92,7 +117,35 @@ protected:
     }
     static LPARAM At(int x, int y)
     {
-        return MAKELPARAM(static_cast<WORD>(static_cast<std::int16_t>(x)), static_cast<WORD>(static_cast<std::int16_t>(y)));
+        return MAKELPARAM(static_cast<WORD>(static_cast<std::int16_t>(x)),
+                          static_cast<WORD>(static_cast<std::int16_t>(y)));
+    }
+
+    // Lets the window's messages run until done() or five seconds.
+    template <typename Done>
+    bool PumpUntil(Done done)
+    {
+        const ULONGLONG deadline = ::GetTickCount64() + 5000;
+        while (!done()) {
+            if (::GetTickCount64() > deadline)
+                return false;
+            MSG message{};
+            while (::PeekMessageW(&message, nullptr, 0, 0, PM_REMOVE)) {
+                ::TranslateMessage(&message);
+                ::DispatchMessageW(&message);
+            }
+            ::Sleep(10);
+        }
+        return true;
+    }
+    // A key pressed in the drawing area, through the window's key table.
+    bool PressKey(WORD key)
+    {
+        MSG message{};
+        message.hwnd = m_Window->DrawingArea();
+        message.message = WM_KEYDOWN;
+        message.wParam = key;
+        return ::TranslateAcceleratorW(m_Window->Handle(), m_Window->Accelerators(), &message) != 0;
     }
 
     ScratchDir m_Dir;
@@ -105,15 +158,6 @@ protected:
 
 } // namespace
 
-TEST(DialogFilter, DescriptionThenPatternsEachEndedByNul)
-{
-    using namespace std::string_literals;
-    EXPECT_EQ(DialogFilter("Text Files (*.TXT)"), L"Text Files (*.TXT)\0*.TXT\0"s);
-    EXPECT_EQ(DialogFilter("Pictures (*.png *.svg)"), L"Pictures (*.png *.svg)\0*.png;*.svg\0"s);
-    EXPECT_EQ(DialogFilter("Everything"), L"Everything\0*.*\0"s);
-    EXPECT_EQ(DialogFilter("文本 (*.txt)"), L"\u6587\u672c (*.txt)\0*.txt\0"s);
-}
-
 TEST_F(MainWindowTest, TheMenuIsTheSharedOneWithItsChecksAndSolveNeedsAFile)
 {
     const HMENU menu = ::GetMenu(m_Window->Handle());
@@ -125,8 +169,19 @@ TEST_F(MainWindowTest, TheMenuIsTheSharedOneWithItsChecksAndSolveNeedsAFile)
         const HMENU items = ::GetSubMenu(menu, static_cast<int>(i));
         ASSERT_EQ(::GetMenuItemCount(items), static_cast<int>(popups[i].items.size()));
         for (std::size_t j = 0; j < popups[i].items.size(); ++j) {
-            EXPECT_EQ(static_cast<int>(::GetMenuItemID(items, static_cast<int>(j))), popups[i].items[j].id);
-            EXPECT_EQ(MenuText(items, static_cast<UINT>(j)), Utf16FromUtf8(popups[i].items[j].caption));
+            const MenuItemDesc& item = popups[i].items[j];
+            const int position = static_cast<int>(j);
+            if (item.id == MenuId::Separator) {
+                EXPECT_TRUE(::GetMenuState(items, static_cast<UINT>(position), MF_BYPOSITION) & MF_SEPARATOR);
+                continue;
+            }
+            if (item.id == MenuId::RecentFiles) {
+                EXPECT_EQ(::GetSubMenu(items, position), m_Window->RecentMenu());
+            } else {
+                EXPECT_EQ(static_cast<int>(::GetMenuItemID(items, position)), item.id);
+            }
+            // The caption, and its shortcut after a tab.
+            EXPECT_EQ(MenuText(items, static_cast<UINT>(j)), MenuItemText(item));
         }
     }
     EXPECT_TRUE(Checked(menu, MenuId::Values));
@@ -135,7 +190,7 @@ TEST_F(MainWindowTest, TheMenuIsTheSharedOneWithItsChecksAndSolveNeedsAFile)
     EXPECT_TRUE(Grayed(menu, MenuId::Solve));
     EXPECT_EQ(Title(), L"Vela 2001-02-03");
 
-    ASSERT_TRUE(m_Window->OpenFile(m_Portal));
+    ASSERT_TRUE(Open(m_Portal));
     EXPECT_FALSE(Grayed(menu, MenuId::Solve));
     EXPECT_EQ(Title(), L"portal.txt - Vela 2001-02-03");
 
@@ -152,8 +207,8 @@ TEST_F(MainWindowTest, TheMenuIsTheSharedOneWithItsChecksAndSolveNeedsAFile)
 
 TEST_F(MainWindowTest, SolveWritesTheResultsAndTheViewerGetsTheirAbsolutePath)
 {
-    ASSERT_TRUE(m_Window->OpenFile(m_Portal));
-    m_Window->RunCommand(MenuId::Solve);
+    ASSERT_TRUE(Open(m_Portal));
+    Run(MenuId::Solve);
     EXPECT_TRUE(m_Messages.empty());
     EXPECT_TRUE(m_Window->State().m_Solved);
     EXPECT_TRUE(FileExists(m_Dir.File("Nodal_Displacement.txt")));
@@ -165,9 +220,9 @@ TEST_F(MainWindowTest, SolveWritesTheResultsAndTheViewerGetsTheirAbsolutePath)
 
 TEST_F(MainWindowTest, ABadFileIsToldInAWarningBoxAndTheStructureStays)
 {
-    ASSERT_TRUE(m_Window->OpenFile(m_Portal));
+    ASSERT_TRUE(Open(m_Portal));
     const std::string bad = m_Dir.Write("坏.txt", ReadFile(VELA_TEST_DATA_DIR "/bad/element-node-out-of-range.txt"));
-    EXPECT_FALSE(m_Window->OpenFile(bad));
+    EXPECT_FALSE(Open(bad));
     ASSERT_EQ(m_Messages.size(), 1u);
     // 节点号错误! and the line it was found on.
     EXPECT_EQ(m_Messages[0].rfind(L"Warning!|\u8282\u70b9\u53f7\u9519\u8bef!\n", 0), 0u) << m_Messages[0];
@@ -189,7 +244,7 @@ TEST_F(MainWindowTest, KeysChooseTheGestureModes)
 
 TEST_F(MainWindowTest, ClicksAndMovesArriveAsSignedClientPixels)
 {
-    ASSERT_TRUE(m_Window->OpenFile(m_Portal));
+    ASSERT_TRUE(Open(m_Portal));
     ToArea(WM_CHAR, 'P', 0);
     const ViewTransform& view = *m_Window->State().m_View;
     const int originX = view.m_OriginX;
@@ -206,7 +261,7 @@ TEST_F(MainWindowTest, ClicksAndMovesArriveAsSignedClientPixels)
 
 TEST_F(MainWindowTest, TheWheelZoomsAboutThePointerGivenInScreenCoordinates)
 {
-    ASSERT_TRUE(m_Window->OpenFile(m_Portal));
+    ASSERT_TRUE(Open(m_Portal));
     const ViewTransform& view = *m_Window->State().m_View;
     const RECT area = ClientOf(m_Window->DrawingArea());
     ASSERT_GT(area.right, 300);
@@ -239,7 +294,7 @@ TEST_F(MainWindowTest, TheWheelZoomsAboutThePointerGivenInScreenCoordinates)
 
 TEST_F(MainWindowTest, TheReadOutGoesToTheStatusBarAndLeavesWithThePointer)
 {
-    ASSERT_TRUE(m_Window->OpenFile(m_Portal));
+    ASSERT_TRUE(Open(m_Portal));
     ToArea(WM_MOUSEMOVE, 0, At(200, 150));
     ASSERT_FALSE(m_Window->State().StatusText().empty());
     EXPECT_EQ(StatusText(), Utf16FromUtf8(m_Window->State().StatusText()));
@@ -249,8 +304,8 @@ TEST_F(MainWindowTest, TheReadOutGoesToTheStatusBarAndLeavesWithThePointer)
 
 TEST_F(MainWindowTest, TheResultsPanelTakesTheBottomOfTheWindowWhileShown)
 {
-    ASSERT_TRUE(m_Window->OpenFile(m_Portal));
-    m_Window->RunCommand(MenuId::Solve);
+    ASSERT_TRUE(Open(m_Portal));
+    Run(MenuId::Solve);
     const int fullHeight = ClientOf(m_Window->DrawingArea()).bottom;
     m_Window->RunCommand(MenuId::Results);
     EXPECT_TRUE(Checked(m_Window->Menu(), MenuId::Results));
@@ -267,7 +322,7 @@ TEST_F(MainWindowTest, TheResultsPanelTakesTheBottomOfTheWindowWhileShown)
 
 TEST_F(MainWindowTest, ThePictureIsTheBackgroundWithTheStructureOnIt)
 {
-    ASSERT_TRUE(m_Window->OpenFile(m_Portal));
+    ASSERT_TRUE(Open(m_Portal));
     m_Window->RunCommand(MenuId::WhiteBackground);
     const RECT area = ClientOf(m_Window->DrawingArea());
     BITMAPINFO info{};
@@ -298,4 +353,116 @@ TEST_F(MainWindowTest, ThePictureIsTheBackgroundWithTheStructureOnIt)
     ::DeleteDC(dc);
     EXPECT_GT(white, count * 9 / 10);
     EXPECT_GT(blue, 1000u);
+}
+
+TEST_F(MainWindowTest, TheMenusShortcutKeysRunItsCommandsWhileTheyAreEnabled)
+{
+    ASSERT_TRUE(Open(m_Portal));
+    // Greyed out (as while work goes on): its key does nothing either.
+    ::EnableMenuItem(m_Window->Menu(), MenuId::Solve, MF_BYCOMMAND | MF_GRAYED);
+    PressKey(VK_F5);
+    EXPECT_TRUE(m_Window->WaitForWork());
+    EXPECT_FALSE(m_Window->State().m_Solved);
+    ::EnableMenuItem(m_Window->Menu(), MenuId::Solve, MF_BYCOMMAND | MF_ENABLED);
+    EXPECT_TRUE(PressKey(VK_F5));
+    EXPECT_TRUE(m_Window->WaitForWork());
+    EXPECT_TRUE(m_Window->State().m_Solved);
+    EXPECT_TRUE(FileExists(m_Dir.File("MForInGlobalCS.txt")));
+}
+
+TEST_F(MainWindowTest, AnOpenedFileIsRecentInTheMenuAndInTheNextSession)
+{
+    ASSERT_TRUE(Open(m_Portal));
+    const HMENU recent = m_Window->RecentMenu();
+    ASSERT_EQ(::GetMenuItemCount(recent), 1);
+    EXPECT_EQ(static_cast<int>(::GetMenuItemID(recent, 0)), MenuId::RecentFile0);
+    EXPECT_EQ(MenuText(recent, 0).rfind(L"&1 portal.txt  ", 0), 0u) << MenuText(recent, 0);
+    const HMENU file = ::GetSubMenu(m_Window->Menu(), 0);
+    UINT state = ::GetMenuState(file, 2, MF_BYPOSITION);
+    EXPECT_EQ(state & MF_GRAYED, 0u) << "the submenu is enabled";
+
+    // The next window, with the same settings, starts with the list.
+    m_Window.reset();
+    MainWindow next("2001-02-03");
+    next.Platform().SetSettingsKey(SettingsKey());
+    ASSERT_TRUE(next.Create());
+    ASSERT_EQ(next.State().RecentFiles().size(), 1u);
+    EXPECT_EQ(Utf16FromUtf8(next.State().RecentFiles()[0]), AbsolutePath(Utf16FromUtf8(m_Portal)));
+    EXPECT_EQ(::GetMenuItemCount(next.RecentMenu()), 1);
+}
+
+TEST_F(MainWindowTest, ACallPostedFromAnotherThreadRunsOnTheWindowsThread)
+{
+    const DWORD uiThread = ::GetCurrentThreadId();
+    DWORD ranOn = 0;
+    std::thread worker([&] { m_Window->Platform().PostToUiThread([&] { ranOn = ::GetCurrentThreadId(); }); });
+    worker.join();
+    EXPECT_EQ(ranOn, 0u) << "not before the window's messages run";
+    EXPECT_TRUE(PumpUntil([&] { return ranOn != 0; }));
+    EXPECT_EQ(ranOn, uiThread);
+}
+
+TEST_F(MainWindowTest, TheOpenFileIsReloadedWhenItIsWrittenOrReplaced)
+{
+    ASSERT_TRUE(Open(m_Portal));
+    const std::size_t before = m_Window->State().Notices().size();
+    const auto reloads = [this] {
+        int count = 0;
+        for (const Notice& notice : m_Window->State().Notices())
+            count += notice.text.rfind("Reloaded", 0) == 0;
+        return count;
+    };
+    EXPECT_EQ(reloads(), 0);
+    // Written in place, longer by a line.
+    m_Dir.Write("portal.txt", ReadFile(m_Portal) + "\n");
+    EXPECT_TRUE(PumpUntil([&] { return reloads() == 1 && !m_Window->State().Busy(); }));
+    // As editors save: a new file renamed over the old one.
+    const std::string fresh = m_Dir.Write("portal.new", ReadFile(m_Portal) + "\n\n");
+    ASSERT_TRUE(
+        ::MoveFileExW(Utf16FromUtf8(fresh).c_str(), Utf16FromUtf8(m_Portal).c_str(), MOVEFILE_REPLACE_EXISTING));
+    EXPECT_TRUE(PumpUntil([&] { return reloads() == 2 && !m_Window->State().Busy(); }));
+    EXPECT_GT(m_Window->State().Notices().size(), before);
+    // Every notice is a line of the Messages panel, the last in the status bar.
+    EXPECT_EQ(::SendMessageW(m_Window->MessagesList(), LB_GETCOUNT, 0, 0),
+              static_cast<LRESULT>(m_Window->State().Notices().size()));
+    wchar_t notice[512] = {};
+    ::SendMessageW(m_Window->StatusBar(), SB_GETTEXTW, 1, reinterpret_cast<LPARAM>(notice));
+    EXPECT_EQ(std::wstring(notice), Utf16FromUtf8(m_Window->State().Notices().back().text));
+}
+
+TEST_F(MainWindowTest, AFileDroppedOnTheWindowIsOpened)
+{
+    const std::wstring path = Utf16FromUtf8(m_Portal);
+    const std::size_t bytes = sizeof(DROPFILES) + (path.size() + 2) * sizeof(wchar_t);
+    const HGLOBAL memory = ::GlobalAlloc(GMEM_MOVEABLE | GMEM_ZEROINIT, bytes);
+    ASSERT_NE(memory, nullptr);
+    auto* drop = static_cast<DROPFILES*>(::GlobalLock(memory));
+    drop->pFiles = sizeof(DROPFILES);
+    drop->fWide = TRUE;
+    std::copy(path.begin(), path.end(), reinterpret_cast<wchar_t*>(drop + 1));
+    ::GlobalUnlock(memory);
+    // The window takes the memory and frees it (DragFinish).
+    ::SendMessageW(m_Window->Handle(), WM_DROPFILES, reinterpret_cast<WPARAM>(memory), 0);
+    EXPECT_TRUE(m_Window->WaitForWork());
+    EXPECT_TRUE(m_Window->State().m_Loaded);
+    EXPECT_EQ(Title(), L"portal.txt - Vela 2001-02-03");
+}
+
+TEST_F(MainWindowTest, TheBusyIndicatorShowsTheStageAndCancelOnlyWhenItCanCancel)
+{
+    Win32Platform& platform = m_Window->Platform();
+    const auto busyText = [this] {
+        wchar_t text[128] = {};
+        ::SendMessageW(m_Window->StatusBar(), SB_GETTEXTW, 2, reinterpret_cast<LPARAM>(text));
+        return std::wstring(text);
+    };
+    platform.ShowBusy("reading", false);
+    EXPECT_EQ(busyText(), L"reading\u2026");
+    EXPECT_FALSE(::IsWindowVisible(m_Window->CancelButton()));
+    ::ShowWindow(m_Window->Handle(), SW_SHOWNA);
+    platform.ShowBusy("factorising", true);
+    EXPECT_TRUE(::IsWindowVisible(m_Window->CancelButton()));
+    platform.ShowBusy("", false);
+    EXPECT_EQ(busyText(), L"");
+    EXPECT_FALSE(::IsWindowVisible(m_Window->CancelButton()));
 }

@@ -54,8 +54,7 @@ protected:
         item.iSubItem = column;
         item.pszText = text;
         item.cchTextMax = 64;
-        ::SendMessageW(m_Panel->List(tab), LVM_GETITEMTEXTW, static_cast<WPARAM>(row),
-                       reinterpret_cast<LPARAM>(&item));
+        ::SendMessageW(m_Panel->List(tab), LVM_GETITEMTEXTW, static_cast<WPARAM>(row), reinterpret_cast<LPARAM>(&item));
         return text;
     }
     void Select(int tab, int row) const
@@ -63,14 +62,13 @@ protected:
         LVITEMW item{};
         item.stateMask = LVIS_SELECTED;
         item.state = LVIS_SELECTED;
-        ::SendMessageW(m_Panel->List(tab), LVM_SETITEMSTATE, static_cast<WPARAM>(row),
-                       reinterpret_cast<LPARAM>(&item));
+        ::SendMessageW(m_Panel->List(tab), LVM_SETITEMSTATE, static_cast<WPARAM>(row), reinterpret_cast<LPARAM>(&item));
     }
     std::vector<int> Selected(int tab) const
     {
         std::vector<int> rows;
         for (int row = -1; (row = static_cast<int>(::SendMessageW(m_Panel->List(tab), LVM_GETNEXTITEM,
-                                                                   static_cast<WPARAM>(row), LVNI_SELECTED))) >= 0;)
+                                                                  static_cast<WPARAM>(row), LVNI_SELECTED))) >= 0;)
             rows.push_back(row);
         return rows;
     }
