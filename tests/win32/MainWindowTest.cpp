@@ -421,7 +421,7 @@ TEST_F(MainWindowTest, TheOpenFileIsReloadedWhenItIsWrittenOrReplaced)
     ASSERT_TRUE(
         ::MoveFileExW(Utf16FromUtf8(fresh).c_str(), Utf16FromUtf8(m_Portal).c_str(), MOVEFILE_REPLACE_EXISTING));
     EXPECT_TRUE(PumpUntil([&] { return reloads() == 2 && !m_Window->State().Busy(); }));
-    EXPECT_GT(m_Window->State().Notices().size(), before);
+    ASSERT_GT(m_Window->State().Notices().size(), before);
     // Every notice is a line of the Messages panel, the last in the status bar.
     EXPECT_EQ(::SendMessageW(m_Window->MessagesList(), LB_GETCOUNT, 0, 0),
               static_cast<LRESULT>(m_Window->State().Notices().size()));
@@ -456,10 +456,10 @@ TEST_F(MainWindowTest, TheBusyIndicatorShowsTheStageAndCancelOnlyWhenItCanCancel
         ::SendMessageW(m_Window->StatusBar(), SB_GETTEXTW, 2, reinterpret_cast<LPARAM>(text));
         return std::wstring(text);
     };
+    ::ShowWindow(m_Window->Handle(), SW_SHOWNA);
     platform.ShowBusy("reading", false);
     EXPECT_EQ(busyText(), L"reading\u2026");
     EXPECT_FALSE(::IsWindowVisible(m_Window->CancelButton()));
-    ::ShowWindow(m_Window->Handle(), SW_SHOWNA);
     platform.ShowBusy("factorising", true);
     EXPECT_TRUE(::IsWindowVisible(m_Window->CancelButton()));
     platform.ShowBusy("", false);

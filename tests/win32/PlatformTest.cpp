@@ -56,7 +56,8 @@ TEST(DialogFilter, EachEntryIsItsDescriptionThenItsPatternsEndedByNul)
     EXPECT_EQ(DialogFilter("Pictures (*.png *.svg)"), L"Pictures (*.png *.svg)\0*.png;*.svg\0"s);
     EXPECT_EQ(DialogFilter("Everything"), L"Everything\0*.*\0"s);
     EXPECT_EQ(DialogFilter("文本 (*.txt)"), L"\u6587\u672c (*.txt)\0*.txt\0"s);
-    EXPECT_EQ(DialogFilter("PNG Image (*.png);;SVG Image (*.svg)"), L"PNG Image (*.png)\0*.png\0SVG Image (*.svg)\0*.svg\0"s);
+    EXPECT_EQ(DialogFilter("PNG Image (*.png);;SVG Image (*.svg)"),
+              L"PNG Image (*.png)\0*.png\0SVG Image (*.svg)\0*.svg\0"s);
 }
 
 TEST(DialogFilter, TheSuggestedNamesExtensionPicksTheEntryShownFirst)
@@ -79,7 +80,8 @@ TEST(RecentFilesRegistry, TheListSurvivesARoundTripThroughTheRegistry)
     Win32Platform platform;
     platform.SetSettingsKey(key);
     EXPECT_TRUE(platform.ReadRecentFiles().empty()) << "no key yet";
-    const std::vector<std::string> paths = {"C:\\frames\\portal.txt", "D:\\框架\\综合算例.txt", "\\\\server\\share\\a b.txt"};
+    const std::vector<std::string> paths = {"C:\\frames\\portal.txt", "D:\\框架\\综合算例.txt",
+                                            "\\\\server\\share\\a b.txt"};
     platform.WriteRecentFiles(paths);
     EXPECT_EQ(platform.ReadRecentFiles(), paths);
 
