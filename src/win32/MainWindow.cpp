@@ -271,7 +271,7 @@ void MainWindow::Layout()
     ::GetWindowRect(m_StatusBar, &status);
     const int statusHeight = status.bottom - status.top;
     bottom -= statusHeight;
-    const int parts[3] = {std::max(width - kBusyPartWidth, 0) * 5 / 9, std::max(width - kBusyPartWidth, 0), -1};
+    const int parts[3] = {std::max(width - kBusyPartWidth, 0) * 2 / 5, std::max(width - kBusyPartWidth, 0), -1};
     ::SendMessageW(m_StatusBar, SB_SETPARTS, 3, reinterpret_cast<LPARAM>(parts));
     RECT busy{};
     ::SendMessageW(m_StatusBar, SB_GETRECT, 2, reinterpret_cast<LPARAM>(&busy));

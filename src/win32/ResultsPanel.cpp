@@ -273,6 +273,9 @@ void ResultsPanel::LayoutPages()
         ::MoveWindow(page->list, inner.left, inner.top, width, height, TRUE);
         // Above the tab control, which is their sibling.
         ::SetWindowPos(page->list, HWND_TOP, 0, 0, 0, 0, SWP_NOMOVE | SWP_NOSIZE | SWP_NOACTIVATE);
+        // Moved as a whole, the list keeps stale rows where the bits of its
+        // old place were copied: it paints all of itself again.
+        ::RedrawWindow(page->list, nullptr, nullptr, RDW_INVALIDATE | RDW_ERASE | RDW_FRAME | RDW_ALLCHILDREN);
     }
     ::MoveWindow(m_Empty, inner.left, inner.top + height / 3, width, height - height / 3, TRUE);
     ::SetWindowPos(m_Empty, HWND_TOP, 0, 0, 0, 0, SWP_NOMOVE | SWP_NOSIZE | SWP_NOACTIVATE);
