@@ -66,7 +66,8 @@ MainWindow::~MainWindow()
         if (m_Area)
             ::SetWindowLongPtrW(m_Area, GWLP_USERDATA, 0);
         ::DestroyWindow(m_Window);
-    } else if (m_Menu) {
+    } else if (!m_Window && m_Menu) {
+        // Never attached: a window destroys its menu itself.
         ::DestroyMenu(m_Menu);
     }
     m_Platform->SetWindow(nullptr);
