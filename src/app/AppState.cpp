@@ -226,6 +226,10 @@ bool AppState::ChooseBeamSystemFile()
 
 bool AppState::OpenChosenFile(const std::string& path)
 {
+    if (m_Busy) {
+        AddNotice("Still busy: \"" + NameOf(path) + "\" is not opened.");
+        return false;
+    }
     m_FileName = path;
     m_FileTitle = NameOf(path);
     const std::string folder = FolderOf(path);
@@ -316,18 +320,12 @@ bool AppState::LoadBeamSystemFile(const std::string& path)
         AddNotice("Still busy: \"" + NameOf(path) + "\" is not opened.");
         return false;
     }
-    if (!PrepareLoad(path, false))
+    if (OutputDirectoryBlocked(false))
         return false;
     m_LastLoadOk = false;
     StartLoad(path, false);
     // Without background work the load has ended here.
     return m_Busy || m_LastLoadOk;
-}
-
-bool AppState::PrepareLoad(const std::string& path, bool quiet)
-{
-    (void)path;
-    return !OutputDirectoryBlocked(quiet);
 }
 
 void AppState::StartLoad(const std::string& path, bool reload)
@@ -498,7 +496,6 @@ void AppState::InstallLoaded(Job& job)
 
     if (reload) {
         // What was shown stays shown; a diagram needs the new solution.
-        static_cast<LayerFlags&>(*this) = oldLayers;
         if (!job.solved) {
             if (m_ShowDeformed || m_ShowMoment || m_ShowShear || m_ShowAxial) {
                 static_cast<LayerFlags&>(*this) = FreshStructureLayers();
@@ -519,8 +516,9 @@ void AppState::InstallLoaded(Job& job)
     m_StatusText.clear();
     m_Platform.SetStatusText(m_StatusText);
 
-    if (job.solveToo && !job.solved && !job.error.empty())
-        AddNotice("\"" + NameOf(job.path) + "\" was reloaded but not solved: " + job.error);
+    if (job.solveToo && !job.solved)
+        AddNotice("\"" + NameOf(job.path) + "\" was reloaded but not solved: " +
+                  (job.cancelled ? std::string("the solution was cancelled.") : job.error));
     if (job.solved) {
         m_Solved = true;
         SetResults(std::move(job.results));
@@ -568,8 +566,9 @@ void AppState::SolveFailed(const std::string& error, bool quiet)
 std::string AppState::SolvedSummary() const
 {
     const StructureModel& m = *m_Model;
-    std::string text = "Solved \"" + NameOf(m_LoadedFileName) + "\": " + std::to_string(m.m_NPOIN) + " nodes, " +
-                       std::to_string(m.m_NELEM) + " elements";
+    const auto count = [](int n, const char* what) { return std::to_string(n) + " " + what + (n == 1 ? "" : "s"); };
+    std::string text =
+        "Solved \"" + NameOf(m_LoadedFileName) + "\": " + count(m.m_NPOIN, "node") + ", " + count(m.m_NELEM, "element");
     // The largest movement of a node, by its two translations together.
     double largest = -1;
     int where = -1;
@@ -633,7 +632,7 @@ void AppState::Reload()
         AddNotice("\"" + NameOf(m_LoadedFileName) + "\" was not reloaded: " + FileMissingText(m_LoadedFileName));
         return;
     }
-    if (!PrepareLoad(m_LoadedFileName, true))
+    if (OutputDirectoryBlocked(true))
         return;
     StartLoad(m_LoadedFileName, true);
 }
@@ -652,10 +651,6 @@ void AppState::OnTimer(int id)
 
 bool AppState::OpenDroppedFile(const std::string& path)
 {
-    if (m_Busy) {
-        AddNotice("Still busy: \"" + NameOf(path) + "\" is not opened.");
-        return false;
-    }
     return OpenChosenFile(path);
 }
 
@@ -696,10 +691,6 @@ void AppState::OpenRecentFile(int index)
         m_Recent.Remove(path);
         m_Platform.WriteRecentFiles(m_Recent.Paths());
         m_Platform.RecentFilesChanged(m_Recent.Paths());
-        return;
-    }
-    if (m_Busy) {
-        AddNotice("Still busy: \"" + NameOf(path) + "\" is not opened.");
         return;
     }
     OpenChosenFile(path);

@@ -68,9 +68,13 @@ public:
     bool ChooseBeamSystemFile();
     // What follows a choice in the Open dialog (also the file named on the
     // command line): remember the file, make its folder current, load it.
+    // Refused, with a notice, while other work is under way.
     bool OpenChosenFile(const std::string& path);
     // Replaces model and view by ones built from the file; false, with the
     // reason told to the user and everything kept as it was, on failure.
+    // With background work it returns once the load has started (true) and
+    // tells a failure when the load ends; while other work is under way it
+    // refuses (false).
     bool LoadBeamSystemFile(const std::string& path);
     // True when no file can be created in the current folder (after telling
     // the user). Leaves every existing file alone.
@@ -211,9 +215,6 @@ private:
     void SolveFailed(const std::string& error, bool quiet);
     void SetBusy(const std::string& stage, bool cancellable);
     void EnableModelCommands(bool enabled);
-    // What a load needs before it starts; false (after telling the user, in
-    // a box or, quiet, as a notice) when it cannot start.
-    bool PrepareLoad(const std::string& path, bool quiet);
     void StartLoad(const std::string& path, bool reload);
     void Report(const std::string& text, bool quiet);
     void OpenRecentFile(int index);

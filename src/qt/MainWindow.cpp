@@ -144,6 +144,12 @@ MainWindow::MainWindow(const QString& buildDate, std::unique_ptr<ViewerLauncher>
     statusBar()->addPermanentWidget(m_Busy);
     connect(m_Busy, &BusyIndicator::CancelClicked, this, [this] { RunCommand(MenuId::Cancel); });
     m_Platform->SetBusyIndicator(m_Busy);
+    // The bar keeps the height it has with the indicator shown: a drawing
+    // area that changed size would be fitted anew, losing the user's zoom
+    // each time work starts or ends.
+    m_Busy->Show(QStringLiteral("reading"), true);
+    statusBar()->setMinimumHeight(statusBar()->sizeHint().height());
+    m_Busy->Show({}, false);
     setAcceptDrops(true);
 
     m_Results = new ResultsPanel(*m_State, this);

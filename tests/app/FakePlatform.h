@@ -5,10 +5,14 @@
 #include "graphics/RecordingCanvas.h"
 #include "support/TestSupport.h"
 
+#include <chrono>
+#include <condition_variable>
 #include <deque>
 #include <filesystem>
 #include <fstream>
+#include <functional>
 #include <map>
+#include <mutex>
 #include <optional>
 #include <string>
 #include <vector>
@@ -87,6 +91,78 @@ public:
         return m_SaveChoice;
     }
 
+    // Work runs inside the command unless m_Background is set; then the
+    // calls the worker posts wait in m_Posted until RunPosted.
+    bool RunsWorkInBackground() override { return m_Background; }
+    void PostToUiThread(std::function<void()> call) override
+    {
+        if (!m_Background) {
+            call();
+            return;
+        }
+        std::unique_lock<std::mutex> lock(m_PostMutex);
+        m_Posted.push_back(std::move(call));
+        ++m_PostCount;
+        m_PostChanged.notify_all();
+        // A gate holds the worker at its n-th post until the test opens it
+        // (or, should the test never do so, for half a minute).
+        m_PostChanged.wait_for(lock, std::chrono::seconds(30),
+                               [this] { return m_PostCount != m_GateAt || m_GateOpen; });
+    }
+    // Runs the posted calls, in order, on this thread; how many ran.
+    int RunPosted()
+    {
+        int ran = 0;
+        for (;;) {
+            std::function<void()> call;
+            {
+                std::lock_guard<std::mutex> lock(m_PostMutex);
+                if (m_Posted.empty())
+                    return ran;
+                call = std::move(m_Posted.front());
+                m_Posted.pop_front();
+            }
+            call();
+            ++ran;
+        }
+    }
+    // Holds the worker at its n-th post (1-based) until OpenGate.
+    void CloseGateAt(int n)
+    {
+        std::lock_guard<std::mutex> lock(m_PostMutex);
+        m_GateAt = n;
+        m_GateOpen = false;
+    }
+    // Waits until the worker is held at the gate; false when it never
+    // gets there.
+    bool WaitAtGate()
+    {
+        std::unique_lock<std::mutex> lock(m_PostMutex);
+        return m_PostChanged.wait_for(lock, std::chrono::seconds(30), [this] { return m_PostCount >= m_GateAt; });
+    }
+    void OpenGate()
+    {
+        std::lock_guard<std::mutex> lock(m_PostMutex);
+        m_GateOpen = true;
+        m_PostChanged.notify_all();
+    }
+    void ShowBusy(const std::string& stage, bool cancellable) override { m_Busy.push_back({stage, cancellable}); }
+    void SetMenuEnabled(int id, bool enabled) override { m_Enabled[id] = enabled; }
+    void NoticeAdded(const Notice& notice) override { m_Notices.push_back(notice.text); }
+    void ShowMessagesPanel(bool visible) override { m_MessagesShown.push_back(visible); }
+    void WatchFile(const std::string& path) override { m_Watched = path; }
+    void StartTimer(int id, int milliseconds) override { m_Timers.push_back({id, milliseconds}); }
+    std::vector<std::string> ReadRecentFiles() override { return m_StoredRecent; }
+    void WriteRecentFiles(const std::vector<std::string>& paths) override { m_StoredRecent = paths; }
+    void RecentFilesChanged(const std::vector<std::string>& paths) override { m_RecentMenu = paths; }
+    void SavePicture(const std::string& path, int width, int height, COLORREF background,
+                     const std::function<void(Canvas&)>& draw) override
+    {
+        m_Pictures.push_back({path, width, height, background});
+        draw(m_PictureCanvas);
+    }
+    void CloseWindow() override { ++m_Closed; }
+
     // The next choices of the Open dialog (nullopt: cancelled).
     std::deque<std::optional<std::string>> m_Choices;
     bool m_ViewerWorks = true;
@@ -110,6 +186,36 @@ public:
     // What the Save dialog answers (nullopt: cancelled).
     std::optional<std::string> m_SaveChoice;
 
+    bool m_Background = false;
+    std::mutex m_PostMutex;
+    std::condition_variable m_PostChanged;
+    std::deque<std::function<void()>> m_Posted;
+    int m_PostCount = 0;
+    int m_GateAt = -1;
+    bool m_GateOpen = true;
+
+    struct Busy {
+        std::string stage;
+        bool cancellable;
+    };
+    struct Picture {
+        std::string path;
+        int width;
+        int height;
+        COLORREF background;
+    };
+    std::vector<Busy> m_Busy;
+    std::map<int, bool> m_Enabled;
+    std::vector<std::string> m_Notices;
+    std::vector<bool> m_MessagesShown;
+    std::string m_Watched;
+    std::vector<std::pair<int, int>> m_Timers;
+    std::vector<std::string> m_StoredRecent;
+    std::vector<std::string> m_RecentMenu;
+    std::vector<Picture> m_Pictures;
+    RecordingCanvas m_PictureCanvas;
+    int m_Closed = 0;
+
     void Forget()
     {
         m_Messages.clear();
@@ -118,6 +224,9 @@ public:
         m_CheckCalls.clear();
         m_StatusTexts.clear();
         m_Selections.clear();
+        m_Notices.clear();
+        m_Busy.clear();
+        m_Timers.clear();
     }
 };
 

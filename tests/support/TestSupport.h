@@ -26,3 +26,7 @@ bool FileExists(const std::string& path);
 
 // The first line of a message: the program's own words, before the details.
 std::string FirstLine(const std::string& text);
+
+// A building frame of storeys x bays, fixed at its bases, pushed sideways at
+// every floor: (storeys + 1) * (bays + 1) nodes.
+std::string BuildingFrame(int storeys, int bays);
