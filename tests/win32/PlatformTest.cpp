@@ -1,6 +1,10 @@
 #include "win32/Accelerators.h"
 #include "win32/Win32Platform.h"
 
+#include "core/FatalError.h"
+#include "graphics/Canvas.h"
+#include "support/TestSupport.h"
+
 #include <gtest/gtest.h>
 
 #include <string>
@@ -103,4 +107,27 @@ TEST(PostToUiThread, ACallWithNoWindowToGoToIsDropped)
     bool ran = false;
     platform.PostToUiThread([&] { ran = true; });
     EXPECT_FALSE(ran);
+}
+
+TEST(SavePicture, APngOfTheWindowsSizeOrTheReasonItCannotBeMade)
+{
+    ScratchDir dir;
+    Win32Platform platform;
+    int drawn = 0;
+    const std::string png = dir.File("frame.png");
+    platform.SavePicture(png, 64, 48, MakeColorRef(255, 255, 255), [&](Canvas& canvas) {
+        ++drawn;
+        canvas.MoveTo(0, 0);
+        canvas.LineTo(63, 47);
+    });
+    EXPECT_EQ(drawn, 1);
+    const std::string bytes = ReadFile(png);
+    ASSERT_GT(bytes.size(), 24u);
+    EXPECT_EQ(bytes.substr(0, 8), "\x89PNG\r\n\x1a\n"s);
+    // The header's width and height, big-endian.
+    EXPECT_EQ(static_cast<unsigned char>(bytes[19]), 64);
+    EXPECT_EQ(static_cast<unsigned char>(bytes[23]), 48);
+    // The Windows build makes no PDF: the user is told, nothing is written.
+    EXPECT_THROW(platform.SavePicture(dir.File("frame.pdf"), 64, 48, 0, [](Canvas&) {}), FatalError);
+    EXPECT_FALSE(FileExists(dir.File("frame.pdf")));
 }
