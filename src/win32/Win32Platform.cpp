@@ -130,7 +130,20 @@ bool ShellOpen(const std::wstring& path)
     // command line built from the name.
     const auto result =
         reinterpret_cast<INT_PTR>(::ShellExecuteW(nullptr, L"open", path.c_str(), nullptr, nullptr, SW_SHOWNORMAL));
-    return result > 32;
+    if (result > 32)
+        return true;
+    // Every file the program shows is text: where its extension has no
+    // handler of its own (a ".TXT" some systems do not know), the handler
+    // of text files opens it, the shell putting the file's name in its
+    // place.
+    SHELLEXECUTEINFOW info{};
+    info.cbSize = sizeof info;
+    info.fMask = SEE_MASK_CLASSNAME | SEE_MASK_FLAG_NO_UI;
+    info.lpVerb = L"open";
+    info.lpFile = path.c_str();
+    info.lpClass = L"txtfile";
+    info.nShow = SW_SHOWNORMAL;
+    return ::ShellExecuteExW(&info) != 0;
 }
 
 } // namespace
