@@ -35,14 +35,17 @@ done
 
 # Made once, by whichever run comes first; another that starts meanwhile
 # waits for it. (The marker, not the registry files, tells that the prefix
-# is ready: a persistent server writes those only when it ends.)
-ready="$WINEPREFIX/.vela-prefix-ready"
+# is ready: a persistent server writes those only when it ends.) Windows
+# are drawn on the X server in $DISPLAY when there is one, else by Wine's
+# null driver: the window's tests create windows without a display.
+ready="$WINEPREFIX/.vela-prefix-ready-2"
 if [ ! -f "$ready" ]; then
   mkdir -p "$WINEPREFIX"
   (
     flock 9
     if [ ! -f "$ready" ]; then
       "$wine" wineboot --init >/dev/null 2>&1 || true
+      "$wine" reg add 'HKCU\Software\Wine\Drivers' /v Graphics /d x11,null /f >/dev/null 2>&1 || true
       touch "$ready"
     fi
   ) 9>"$WINEPREFIX.lock"

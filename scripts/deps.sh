@@ -24,6 +24,7 @@ windows=(
   g++-mingw-w64-x86-64-posix           # the Windows cross compiler (the -win32 variant has no std::thread)
   googletest                           # GoogleTest's sources, built with the cross compiler
   wine wine64                          # runs the Windows build's tests and checks without a display
+  xdotool imagemagick                  # the window's smoke test: keys to vela.exe, its screenshots
 )
 if [ "${1:-}" = "--windows" ]; then
   packages+=("${windows[@]}")

@@ -3,9 +3,10 @@
 # build): cross-builds Vela for Windows (scripts/build-windows.sh), checks
 # the layering of its libraries, runs the test programs of every layer
 # below the front ends, of the Windows front end and of vela-cli.exe under
-# Wine, and compares what vela-cli.exe writes with what the Linux build's
-# vela-cli writes (scripts/compare-windows.sh; skipped without a Linux
-# build). Prints how long each part took.
+# Wine, drives vela.exe in Wine's virtual desktop on a private X server
+# (scripts/smoke-windows-window.sh), and compares what vela-cli.exe writes
+# with what the Linux build's vela-cli writes (scripts/compare-windows.sh;
+# skipped without a Linux build). Prints how long each part took.
 #   scripts/test-windows.sh [LINUX_BUILD]    (default: build)
 set -euo pipefail
 cd "$(dirname "$0")/.."
@@ -26,6 +27,8 @@ StartWineServer
 trap StopWineServer EXIT
 ctest --test-dir "$windows" --output-on-failure -j"$jobs"
 tested=$SECONDS
+scripts/smoke-windows-window.sh "$windows"
+smoked=$SECONDS
 
 if [ -x "$linux/src/cli/vela-cli" ] && [ -x "$linux/bench/make_frame" ]; then
   scripts/compare-windows.sh "$linux" "$windows"
@@ -35,4 +38,4 @@ fi
 compared=$SECONDS
 
 echo "windows: install and build $((built - start)) s, tests under Wine $((tested - built)) s," \
-  "comparison $((compared - tested)) s, in all $((compared - start)) s"
+  "the window's smoke test $((smoked - tested)) s, comparison $((compared - smoked)) s, in all $((compared - start)) s"
