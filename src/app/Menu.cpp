@@ -15,7 +15,7 @@ const std::vector<MenuPopupDesc>& MainMenu()
              {"&Edit Current File", MenuId::EditCurrentFile, false, false, nullptr},
              {"S&tart From Example File", MenuId::StartFromExample, false, false, nullptr},
              {nullptr, MenuId::Separator, false, false, nullptr},
-             {"E&xport Results…", MenuId::ExportResults, false, false, nullptr},
+             {"Export Res&ults…", MenuId::ExportResults, false, false, nullptr},
              {"Save &Picture…", MenuId::SavePicture, false, false, nullptr},
              {nullptr, MenuId::Separator, false, false, nullptr},
              {"E&xit", MenuId::Exit, false, false, "Ctrl+Q"},

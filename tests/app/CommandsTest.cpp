@@ -8,7 +8,10 @@
 
 #include <gtest/gtest.h>
 
+#include <cctype>
+#include <cstring>
 #include <filesystem>
+#include <set>
 
 namespace {
 
@@ -394,7 +397,7 @@ TEST(MenuDescription, PopupsItemsAndIdsInOrder)
                                                                {"&Edit Current File", 40020},
                                                                {"S&tart From Example File", 40019},
                                                                {"-", 0},
-                                                               {"E&xport Results…", 40027},
+                                                               {"Export Res&ults…", 40027},
                                                                {"Save &Picture…", 40029},
                                                                {"-", 0},
                                                                {"E&xit", 40030},
@@ -423,3 +426,24 @@ TEST(MenuDescription, PopupsItemsAndIdsInOrder)
 }
 
 } // namespace
+
+TEST(MenuDescription, MnemonicsAreUniqueWithinEachPopupAndTheBar)
+{
+    // Two items with one mnemonic make Alt+letter alternate between them
+    // instead of running either.
+    const auto mnemonic = [](const char* caption) {
+        const char* amp = caption ? std::strchr(caption, '&') : nullptr;
+        return amp && amp[1] ? static_cast<char>(std::tolower(static_cast<unsigned char>(amp[1]))) : '\0';
+    };
+    std::set<char> bar;
+    for (const MenuPopupDesc& popup : MainMenu()) {
+        EXPECT_TRUE(bar.insert(mnemonic(popup.caption)).second) << popup.caption;
+        std::set<char> seen;
+        for (const MenuItemDesc& item : popup.items) {
+            const char letter = mnemonic(item.caption);
+            if (letter != '\0') {
+                EXPECT_TRUE(seen.insert(letter).second) << popup.caption << ": " << item.caption;
+            }
+        }
+    }
+}
