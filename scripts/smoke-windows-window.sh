@@ -6,7 +6,8 @@
 # the screen, then opens a bad file through File > Open and checks that its
 # "Warning!" box comes up and the program is still there afterwards.
 # Fails when the window never appears. Screenshots are kept in the temp
-# folder it names on failure. Runs in the Wine prefix of the build (its
+# folder it names on failure, and copied into the folder VELA_SMOKE_SHOTS
+# names when it is set. Runs in the Wine prefix of the build (its
 # server too, when the calling script has one running).
 #   scripts/smoke-windows-window.sh [WINDOWS_BUILD]    (default: build-windows)
 # Needs Xvfb, xdotool and ImageMagick (scripts/deps.sh --windows).
@@ -32,6 +33,7 @@ cleanup() {
   # The desktop and the program belong to this run's Wine server.
   StopWineServer
   [ -n "$xvfb_pid" ] && kill "$xvfb_pid" 2>/dev/null || true
+  if [ -n "${VELA_SMOKE_SHOTS:-}" ]; then cp "$work"/*.png "$VELA_SMOKE_SHOTS"/ 2>/dev/null || true; fi
   if [ "$failed" = 0 ]; then rm -rf "$work"; else echo "smoke-windows-window: screenshots kept in $work" >&2; fi
 }
 trap cleanup EXIT
