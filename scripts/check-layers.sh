@@ -75,14 +75,20 @@ done
 # 1. Member functions defined away from their class's folder.
 for layer in "${present[@]}"; do
   awk -v layer="$layer" '
-    NR == FNR { home[$1] = $2; next }
+    # A class may be declared in both front ends (each has its MainWindow),
+    # which are never built together: either folder is its home then.
+    NR == FNR { home[$1] = home[$1] " " $2 " "; next }
     {
       name = $0
       if (name ~ /^(std|__gnu_cxx|guard variable|typeinfo|vtable|VTT|construction vtable)/) next
       if (match(name, /^[A-Za-z_][A-Za-z0-9_]*::/) == 0) next
       cls = substr(name, 1, RLENGTH - 2)
-      if ((cls in home) && home[cls] != layer)
-        printf "%s defines %s, a member of %s, which src/%s/ declares\n", layer, name, cls, home[cls]
+      if ((cls in home) && index(home[cls], " " layer " ") == 0) {
+        folders = home[cls]
+        gsub(/^ +| +$/, "", folders)
+        gsub(/ +/, "/ or src/", folders)
+        printf "%s defines %s, a member of %s, which src/%s/ declares\n", layer, name, cls, folders
+      }
     }' "$work/classes" "$work/defined.$layer"
 done >"$work/misplaced"
 if [ -s "$work/misplaced" ]; then
