@@ -14,6 +14,7 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cmath>
 #include <cstdio>
 #include <filesystem>
@@ -30,6 +31,16 @@ void SaveByRename(const std::string& path, const std::string& text)
         out << text;
     }
     std::filesystem::rename(PathFromUtf8(temporary), PathFromUtf8(path));
+}
+
+// A path as the system spells it once normalised: Windows writes its
+// separators backwards.
+std::string Native(std::string path)
+{
+#if defined(_WIN32)
+    std::replace(path.begin(), path.end(), '/', '\\');
+#endif
+    return path;
 }
 
 std::string Replace(std::string text, const std::string& from, const std::string& to)
@@ -450,33 +461,39 @@ TEST(RecentFiles, MostRecentFirstEachOnceAtMostEight)
     for (int i = 0; i < 10; ++i)
         list.Add("/frames/f" + std::to_string(i) + ".txt");
     ASSERT_EQ(list.Paths().size(), 8u);
-    EXPECT_EQ(list.Paths().front(), "/frames/f9.txt");
-    EXPECT_EQ(list.Paths().back(), "/frames/f2.txt");
+    EXPECT_EQ(list.Paths().front(), Native("/frames/f9.txt"));
+    EXPECT_EQ(list.Paths().back(), Native("/frames/f2.txt"));
 
     // Opening one again moves it to the front, under any spelling.
     list.Add("/frames/./sub/../f5.txt");
     ASSERT_EQ(list.Paths().size(), 8u);
-    EXPECT_EQ(list.Paths()[0], "/frames/f5.txt");
-    EXPECT_EQ(list.Paths()[1], "/frames/f9.txt");
-    EXPECT_EQ(std::count(list.Paths().begin(), list.Paths().end(), "/frames/f5.txt"), 1);
+    EXPECT_EQ(list.Paths()[0], Native("/frames/f5.txt"));
+    EXPECT_EQ(list.Paths()[1], Native("/frames/f9.txt"));
+    EXPECT_EQ(std::count(list.Paths().begin(), list.Paths().end(), Native("/frames/f5.txt")), 1);
 
     EXPECT_TRUE(list.Remove("/frames/f9.txt"));
     EXPECT_FALSE(list.Remove("/frames/f9.txt"));
-    EXPECT_EQ(list.Paths()[1], "/frames/f8.txt");
+    EXPECT_EQ(list.Paths()[1], Native("/frames/f8.txt"));
 
     // A stored list as it may come back: repeats, blanks, too many.
     list.Assign({"/a.txt", "", "/b.txt", "/a.txt", "/c", "/d", "/e", "/f", "/g", "/h", "/i"});
-    EXPECT_EQ(list.Paths(), (std::vector<std::string>{"/a.txt", "/b.txt", "/c", "/d", "/e", "/f", "/g", "/h"}));
+    const auto natives = [](std::vector<std::string> paths) {
+        for (std::string& path : paths)
+            path = Native(path);
+        return paths;
+    };
+    EXPECT_EQ(list.Paths(), natives({"/a.txt", "/b.txt", "/c", "/d", "/e", "/f", "/g", "/h"}));
 
-    EXPECT_TRUE(list.DropMissing([](const std::string& path) { return path != "/b.txt" && path != "/h"; }));
-    EXPECT_EQ(list.Paths(), (std::vector<std::string>{"/a.txt", "/c", "/d", "/e", "/f", "/g"}));
+    EXPECT_TRUE(
+        list.DropMissing([](const std::string& path) { return path != Native("/b.txt") && path != Native("/h"); }));
+    EXPECT_EQ(list.Paths(), natives({"/a.txt", "/c", "/d", "/e", "/f", "/g"}));
     EXPECT_FALSE(list.DropMissing([](const std::string&) { return true; }));
 }
 
 TEST_F(Behaviour, OpenedFilesBecomeRecentFiles)
 {
-    const std::string a = m_Home.Write("a.txt", kCantilever);
-    const std::string b = m_Home.Write("b.txt", kCantilever);
+    const std::string a = Native(m_Home.Write("a.txt", kCantilever));
+    const std::string b = Native(m_Home.Write("b.txt", kCantilever));
     Open(a);
     Open(b);
     EXPECT_EQ(m_Platform.m_StoredRecent, (std::vector<std::string>{b, a}));
@@ -505,7 +522,7 @@ TEST_F(Behaviour, OpenedFilesBecomeRecentFiles)
 TEST(RecentFilesAtStart, VanishedFilesAreDroppedFromTheStoredList)
 {
     ScratchDir home;
-    const std::string kept = home.Write("kept.txt", "x");
+    const std::string kept = Native(home.Write("kept.txt", "x"));
     FakePlatform platform;
     platform.m_StoredRecent = {home.File("gone.txt"), kept, kept};
     AppState state(platform);
