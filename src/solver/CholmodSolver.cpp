@@ -4,12 +4,14 @@
 #include "core/Matrix.h"
 #include "core/SparseMatrix.h"
 
+#include <algorithm>
 #include <chrono>
 #include <cmath>
 #include <cstdlib>
 #include <cstring>
 #include <new>
 #include <string>
+#include <thread>
 #include <vector>
 
 #include <cholmod.h>
@@ -37,6 +39,30 @@ void PreferWideBlasKernels()
 #endif
 }
 
+// OpenBLAS starts its threads when it is loaded, and an idle one polls for
+// work (sched_yield) for a while after each call: a small system, factorised
+// on one thread, shared the cores with a thread that had nothing to do, and
+// at 100,000 nodes the polling took a second of processor time beside the
+// program's two. So OpenBLAS is loaded with one thread, the threads it would
+// have taken (its own variables, else the cores) are asked for only when a
+// factorisation is large enough to share, and an idle thread goes to sleep
+// at once (the wake-up costs microseconds against the milliseconds of any
+// call worth sharing). Returns that number of threads.
+int StartBlasOnOneThread()
+{
+    ::setenv("OPENBLAS_THREAD_TIMEOUT", "4", 0);
+    if (const char* own = std::getenv("OPENBLAS_NUM_THREADS"); own && std::atoi(own) > 0)
+        return std::atoi(own);
+    int threads = static_cast<int>(std::thread::hardware_concurrency());
+    for (const char* name : {"GOTO_NUM_THREADS", "OMP_NUM_THREADS"})
+        if (const char* value = std::getenv(name); value && std::atoi(value) > 0) {
+            threads = std::atoi(value);
+            break;
+        }
+    ::setenv("OPENBLAS_NUM_THREADS", "1", 1);
+    return std::max(1, threads);
+}
+
 struct CholmodApi {
     decltype(&cholmod_start) start = nullptr;
     decltype(&cholmod_finish) finish = nullptr;
@@ -62,6 +88,14 @@ struct CholmodApi {
 // have fronts large enough to gain from every core.
 constexpr double kThreadedBlasFlops = 2e9;
 
+// Below this many unknowns (3,000 nodes) the factor is computed column by
+// column (simplicial) rather than in dense blocks: the blocks of a small
+// frame are a few columns each, and calling the BLAS for each cost more than
+// it saved (a 1,000-node frame: 9 ms against 5 ms; 2,000 nodes: 20 against
+// 15 ms; from 3,500 nodes on the blocks are faster: 38 against 36 ms, and
+// 62 against 167 ms at 10,000 nodes).
+constexpr std::size_t kSupernodalUnknowns = 9000;
+
 template <typename F>
 bool Bind(void* library, const char* name, F& function)
 {
@@ -74,6 +108,7 @@ const CholmodApi& Cholmod()
 {
     static const CholmodApi api = [] {
         PreferWideBlasKernels();
+        const int blasThreads = StartBlasOnOneThread();
         CholmodApi a;
         void* library = ::dlopen(VELA_CHOLMOD_LIBRARY, RTLD_NOW | RTLD_LOCAL);
         if (!library || !Bind(library, "cholmod_start", a.start) || !Bind(library, "cholmod_finish", a.finish) ||
@@ -84,12 +119,9 @@ const CholmodApi& Cholmod()
             a.start = nullptr;
         else
             Bind(library, "cholmod_metis", a.metis);
-        // Looked up among the library's own dependencies; as many threads
-        // as the BLAS would take (OPENBLAS_NUM_THREADS, or the cores).
-        int (*getBlasThreads)() = nullptr;
-        if (Bind(library, "openblas_get_num_threads", getBlasThreads) &&
-            Bind(library, "openblas_set_num_threads", a.setBlasThreads))
-            a.blasThreads = getBlasThreads();
+        // Looked up among the library's own dependencies.
+        if (Bind(library, "openblas_set_num_threads", a.setBlasThreads))
+            a.blasThreads = blasThreads;
         return a;
     }();
     if (!api.start)
@@ -315,7 +347,7 @@ void CholmodSolver::Solve(const SparseMatrix& K, const double* f, double* d)
 
     auto start = std::chrono::steady_clock::now();
     std::vector<int> permutation = BlockOrdering(K, m_NestedDissectionAbove, c);
-    // A supernodal LL' first; where the symmetric part turns out not to be
+    // A supernodal LL' first (simplicial for a small system); where the symmetric part turns out not to be
     // positive definite in floating point (a very soft part beside very
     // stiff ones, a negative spring), a simplicial LDL', which takes
     // negative pivots as they come; refinement then does the rest, as it
@@ -324,7 +356,7 @@ void CholmodSolver::Solve(const SparseMatrix& K, const double* f, double* d)
     std::size_t failed = n;
     for (const bool ll : {true, false}) {
         const int supernodal = c.supernodal, finalLl = c.final_ll;
-        c.supernodal = ll ? CHOLMOD_SUPERNODAL : CHOLMOD_SIMPLICIAL;
+        c.supernodal = ll && n >= kSupernodalUnknowns ? CHOLMOD_SUPERNODAL : CHOLMOD_SIMPLICIAL;
         c.final_ll = ll;
         L = Analyse(api, A, permutation, c);
         if (ll) {
