@@ -19,7 +19,7 @@ echo "package: $deb"
 
 dpkg-deb --info "$deb" >/dev/null
 contents=$(dpkg-deb --contents "$deb" | awk '{ print $6 }')
-for path in ./usr/bin/vela ./usr/bin/vela-cli ./usr/share/applications/vela.desktop \
+for path in ./usr/bin/vela ./usr/bin/vela-cli ./usr/libexec/vela/vela-picture ./usr/share/applications/vela.desktop \
             ./usr/share/icons/hicolor/scalable/apps/vela.svg ./usr/share/man/man1/vela.1.gz \
             ./usr/share/man/man1/vela-cli.1.gz ./usr/share/doc/vela/copyright ./usr/share/doc/vela/changelog.gz \
             ./usr/share/doc/vela/examples/portal.txt "./usr/share/doc/vela/examples/综合算例.txt"; do
@@ -56,12 +56,17 @@ for file in tests/data/golden/portal/*; do
   cmp "$file" "$work/out/$(basename "$file")"
 done
 echo "packaged vela-cli: the portal frame's nine files match the golden ones"
+# PNG comes from the picture program, which vela-cli finds where the package puts it.
+"$work/root/usr/bin/vela-cli" render "$work/root/usr/share/doc/vela/examples/portal.txt" -o "$work/portal.png"
+test "$(head -c 4 "$work/portal.png" | tail -c 3)" = PNG
+echo "packaged vela-cli: draws a PNG through the packaged picture program"
 
 if [ "${1:-}" = "--install" ]; then
   apt-get install -y -qq "$PWD/$deb" >/dev/null
   vela-cli --version
   QT_QPA_PLATFORM=offscreen vela --version
   vela-cli solve /usr/share/doc/vela/examples/综合算例.txt -C "$work/installed" >/dev/null
+  QT_QPA_PLATFORM=offscreen vela-cli render /usr/share/doc/vela/examples/portal.txt -o "$work/installed/portal.pdf"
   for file in tests/data/golden/综合算例/*; do
     cmp "$file" "$work/installed/$(basename "$file")"
   done

@@ -24,17 +24,24 @@
 #include <cctype>
 #include <charconv>
 #include <cmath>
+#include <cstdio>
 #include <filesystem>
 #include <iostream>
 #include <optional>
 #include <string_view>
 #include <system_error>
+#include <vector>
+
+#if defined(VELA_PICTURE_PROGRAM)
+#include <unistd.h>
+#endif
 
 namespace {
 
 // The pictures this build can write: PNG through the platform's canvas
-// (Qt's, GDI's), PDF through Qt's, SVG through the shared writer.
-#if defined(VELA_HAVE_QT)
+// (Qt's, GDI's; on Linux in the picture program), PDF through Qt's, SVG
+// through the shared writer.
+#if defined(VELA_HAVE_QT) || defined(VELA_PICTURE_PROGRAM)
 constexpr bool kWritesPng = true;
 constexpr bool kWritesPdf = true;
 #define VELA_PICTURE_FILES "OUT.png|OUT.svg|OUT.pdf"
@@ -337,6 +344,34 @@ void RenderModelPicture(const StructureModel& model, const LayerFlags& layers, c
 }
 #endif
 
+#if defined(VELA_PICTURE_PROGRAM)
+// Hands the render command to the picture program, which draws through Qt:
+// beside this program (the build tree), else where it is installed. Returns
+// only when neither can be started.
+void HandToPictureProgram(const std::vector<std::string>& args, const std::string& output)
+{
+    std::error_code error;
+    const std::filesystem::path self = std::filesystem::read_symlink("/proc/self/exe", error);
+    const std::filesystem::path folder = error ? std::filesystem::path(".") : self.parent_path();
+    const std::filesystem::path installed = (folder / VELA_INSTALLED_PICTURE_PROGRAM).lexically_normal();
+    for (const std::filesystem::path& program : {folder / VELA_PICTURE_PROGRAM, installed}) {
+        std::vector<std::string> words{program.string(), "render"};
+        words.insert(words.end(), args.begin(), args.end());
+        std::vector<char*> argv;
+        for (std::string& word : words)
+            argv.push_back(word.data());
+        argv.push_back(nullptr);
+        std::fflush(nullptr);
+        ::execv(argv.front(), argv.data());
+    }
+    throw FatalError("Cannot write \"" + output +
+                         "\": PNG and PDF pictures are drawn by " VELA_PICTURE_PROGRAM
+                         ", which is neither beside vela-cli nor at " +
+                         installed.string() + ". Install Vela again, or write an .svg picture.",
+                     1);
+}
+#endif
+
 int Render(const RenderRequest& args)
 {
     CheckOutput(args.output);
@@ -386,6 +421,10 @@ int RunRenderCommand(const std::vector<std::string>& args)
         return 0;
     }
     try {
+#if defined(VELA_PICTURE_PROGRAM)
+        if (PictureFormatOf(request->output) != PictureFormat::Svg)
+            HandToPictureProgram(args, request->output);
+#endif
         return Render(*request);
     } catch (const FatalError& failure) {
         std::cerr << failure.Message() << '\n';

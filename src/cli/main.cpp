@@ -14,7 +14,7 @@
 namespace {
 
 // The pictures this build can write.
-#if defined(VELA_HAVE_QT)
+#if defined(VELA_HAVE_QT) || defined(VELA_PICTURE_PROGRAM)
 #define VELA_PICTURE_FILES "OUT.png|OUT.svg|OUT.pdf"
 #define VELA_PICTURE_KINDS "a PNG, SVG or PDF picture"
 #define VELA_PICTURE_NOTE ""

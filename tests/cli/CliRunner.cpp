@@ -160,7 +160,7 @@ CliRun RunCli(const std::vector<std::string>& args, const CliLimits& limits)
     command += "exec ";
     if (limits.seconds > 0)
         command.append("timeout -s KILL ").append(std::to_string(limits.seconds)).append(" ");
-    command += Quote(VELA_CLI_PATH);
+    command += Quote(limits.program.empty() ? std::string(VELA_CLI_PATH) : limits.program);
     for (const std::string& a : args)
         command.append(" ").append(Quote(a));
     command.append(" >").append(Quote(io.File("out")));

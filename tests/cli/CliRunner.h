@@ -17,6 +17,7 @@ struct CliRun {
 struct CliLimits {
     int seconds = 0;          // 0: no time limit
     long long virtualKiB = 0; // 0: no address-space limit
+    std::string program;      // another copy of vela-cli to run (Linux); empty: the build's
 };
 
 CliRun RunCli(const std::vector<std::string>& args, const CliLimits& limits = {});

@@ -183,6 +183,65 @@ TEST(Cli, RendersAnSvgPictureWhateverTheBuild)
     EXPECT_EQ(Listing(dir.Path()), std::set<std::string>{"门式刚架.svg"});
 }
 
+#if defined(VELA_PICTURE_PROGRAM_PATH)
+TEST(Cli, PngAndPdfComeFromThePictureProgramSoThatSolvingLoadsNoQt)
+{
+    // Loading Qt took longer than solving a 1,000-node frame.
+    FILE* libraries = ::popen(("ldd '" + std::string(VELA_CLI_PATH) + "'").c_str(), "r");
+    ASSERT_NE(libraries, nullptr);
+    std::string needed;
+    char buffer[4096];
+    for (std::size_t got; (got = std::fread(buffer, 1, sizeof buffer, libraries)) > 0;)
+        needed.append(buffer, got);
+    EXPECT_EQ(::pclose(libraries), 0);
+    EXPECT_NE(needed.find("libc.so"), std::string::npos) << needed;
+    EXPECT_EQ(needed.find("libQt6"), std::string::npos) << needed;
+
+    // The same pictures as the picture program draws itself.
+    ScratchDir dir;
+    const std::string portal = std::string(VELA_EXAMPLES_DIR) + "/portal.txt";
+    CliRun run = Cli({"render", portal, "-o", dir.File("a.png"), "--layers", "moment,values"});
+    ASSERT_EQ(run.status, 0) << run.err;
+    CliLimits direct;
+    direct.program = VELA_PICTURE_PROGRAM_PATH;
+    run = RunCli({"render", portal, "-o", dir.File("b.png"), "--layers", "moment,values"}, direct);
+    ASSERT_EQ(run.status, 0) << run.err;
+    EXPECT_EQ(ReadFile(dir.File("a.png")).substr(0, 8), "\x89PNG\r\n\x1A\n");
+    EXPECT_EQ(ReadFile(dir.File("a.png")), ReadFile(dir.File("b.png")));
+    run = Cli({"render", portal, "-o", dir.File("c.pdf")});
+    ASSERT_EQ(run.status, 0) << run.err;
+    EXPECT_EQ(ReadFile(dir.File("c.pdf")).substr(0, 5), "%PDF-");
+
+    // Its failures and its status come back as its own.
+    run = Cli({"render", dir.File("missing.txt"), "-o", dir.File("d.png")});
+    EXPECT_EQ(run.status, 1);
+    EXPECT_NE(run.err.find("missing.txt"), std::string::npos) << run.err;
+    EXPECT_FALSE(FileExists(dir.File("d.png")));
+}
+
+TEST(Cli, AVelaCliWithoutItsPictureProgramSaysWhereItLookedAndStillWritesSvg)
+{
+    ScratchDir dir;
+    const std::string lone = dir.File("vela-cli");
+    std::filesystem::copy_file(VELA_CLI_PATH, lone);
+    CliLimits alone;
+    alone.program = lone;
+    const std::string portal = std::string(VELA_EXAMPLES_DIR) + "/portal.txt";
+    CliRun run = RunCli({"render", portal, "-o", dir.File("p.png")}, alone);
+    EXPECT_EQ(run.status, 1);
+    EXPECT_EQ(run.err,
+              "Cannot write \"" + dir.File("p.png") +
+                  "\": PNG and PDF pictures are drawn by vela-picture, which is neither beside vela-cli nor "
+                  "at " +
+                  (std::filesystem::path(dir.Path()) / VELA_INSTALLED_PICTURE_PROGRAM).lexically_normal().string() +
+                  ". Install Vela again, or write an .svg picture.\n");
+    EXPECT_FALSE(FileExists(dir.File("p.png")));
+    run = RunCli({"render", portal, "-o", dir.File("p.svg")}, alone);
+    EXPECT_EQ(run.status, 0) << run.err;
+    EXPECT_TRUE(FileExists(dir.File("p.svg")));
+}
+#endif
+
 #if defined(_WIN32)
 TEST(Cli, TheWindowsBuildWritesPngAndSaysThatPdfIsLinuxOnly)
 {
