@@ -126,6 +126,8 @@ public:
     // How the global system is stored and solved. With m_SparseSystem the
     // stiffness matrix is m_KSparse and m_K is not used; m_F and m_D are
     // dense vectors either way. The solver belongs to the front end.
+    // m_KSparse is assembled by the load where "K.txt" is written from it,
+    // else by the first Solve (empty until then).
     SolverChoice m_Solver;
     SparseSolver* m_SparseSolver;
     bool m_DumpMatrices; // write "K.txt" whatever its size
