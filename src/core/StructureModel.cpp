@@ -557,18 +557,23 @@ void StructureModel::Solve()
 
 namespace {
 
+// Rows of K per chunk of the work spread over the cores.
+constexpr int kRowsPerChunk = 8192;
+
 // r = f - K d, each row summed in extended precision, so that refinement
 // can win back the digits the factorisation lost.
 void Residual(const SparseMatrix& K, const double* d, const double* f, double* r)
 {
-    const std::size_t n = static_cast<std::size_t>(K.m_Rows);
-    for (std::size_t i = 0; i < n; ++i) {
-        long double sum = f[i];
-        for (int k = K.m_RowStart[i]; k < K.m_RowStart[i + 1]; ++k)
-            sum -= static_cast<long double>(K.m_Value[static_cast<std::size_t>(k)]) *
-                   d[static_cast<std::size_t>(K.m_Col[static_cast<std::size_t>(k)])];
-        r[i] = static_cast<double>(sum);
-    }
+    // Extended precision is slow: the rows are shared between the cores.
+    RunInChunks(K.m_Rows, kRowsPerChunk, [&](int, int begin, int end) {
+        for (std::size_t i = static_cast<std::size_t>(begin); i < static_cast<std::size_t>(end); ++i) {
+            long double sum = f[i];
+            for (int k = K.m_RowStart[i]; k < K.m_RowStart[i + 1]; ++k)
+                sum -= static_cast<long double>(K.m_Value[static_cast<std::size_t>(k)]) *
+                       d[static_cast<std::size_t>(K.m_Col[static_cast<std::size_t>(k)])];
+            r[i] = static_cast<double>(sum);
+        }
+    });
 }
 
 // Refinement stops when a correction is no smaller than the last one over
@@ -709,32 +714,69 @@ double StructureModel::BackwardError(const Matrix& d, std::size_t* worst) const
         *worst = 0;
     if (d.m_Data.size() < n || m_F.m_Data.size() < n || held.size() < n)
         return 0;
+    // Each chunk of rows on its own, as the rows would be taken one after
+    // the other: its largest error and the first row with it, up to the
+    // first row that ends the search (a held component that is not a
+    // number, or an error that is not a number).
+    struct Part {
+        double largest = 0;
+        std::size_t worst = 0;
+        bool stops = false;
+        double stopValue = 0;
+        std::size_t stopRow = 0;
+        bool stopIsError = false; // a row's error, which names the row
+    };
+    std::vector<Part> parts(static_cast<std::size_t>(ChunkCount(static_cast<int>(n), kRowsPerChunk)));
+    RunInChunks(static_cast<int>(n), kRowsPerChunk, [&](int chunk, int begin, int end) {
+        Part& part = parts[static_cast<std::size_t>(chunk)];
+        for (std::size_t i = static_cast<std::size_t>(begin); i < static_cast<std::size_t>(end); ++i) {
+            if (held[i]) {
+                if (!std::isfinite(d.m_Data[i])) {
+                    part.stops = true;
+                    part.stopValue = d.m_Data[i];
+                    return;
+                }
+                continue;
+            }
+            // In extended precision: the measure must see the gains of
+            // refinement below the rounding of the products.
+            const long double f = m_F.m_Data[i];
+            long double residual = f, size = std::fabs(f);
+            for (int k = K.m_RowStart[i]; k < K.m_RowStart[i + 1]; ++k) {
+                const long double term = static_cast<long double>(K.m_Value[static_cast<std::size_t>(k)]) *
+                                         d.m_Data[static_cast<std::size_t>(K.m_Col[static_cast<std::size_t>(k)])];
+                residual -= term;
+                size += std::fabs(term);
+            }
+            if (residual == 0)
+                continue;
+            const double error = static_cast<double>(std::fabs(residual) / size);
+            if (std::isnan(error)) {
+                part.stops = true;
+                part.stopValue = error;
+                part.stopRow = i;
+                part.stopIsError = true;
+                return;
+            }
+            if (!(error <= part.largest)) {
+                part.largest = error;
+                part.worst = i;
+            }
+        }
+    });
+    // Combined in row order: the first row with the largest error, or what
+    // ended the search first.
     double largest = 0;
-    for (std::size_t i = 0; i < n; ++i) {
-        if (held[i]) {
-            if (!std::isfinite(d.m_Data[i]))
-                return d.m_Data[i];
-            continue;
-        }
-        // In extended precision: the measure must see the gains of
-        // refinement below the rounding of the products.
-        const long double f = m_F.m_Data[i];
-        long double residual = f, size = std::fabs(f);
-        for (int k = K.m_RowStart[i]; k < K.m_RowStart[i + 1]; ++k) {
-            const long double term = static_cast<long double>(K.m_Value[static_cast<std::size_t>(k)]) *
-                                     d.m_Data[static_cast<std::size_t>(K.m_Col[static_cast<std::size_t>(k)])];
-            residual -= term;
-            size += std::fabs(term);
-        }
-        if (residual == 0)
-            continue;
-        const double error = static_cast<double>(std::fabs(residual) / size);
-        if (!(error <= largest)) {
-            largest = error;
+    for (const Part& part : parts) {
+        if (!(part.largest <= largest)) {
+            largest = part.largest;
             if (worst)
-                *worst = i;
-            if (std::isnan(error))
-                return error;
+                *worst = part.worst;
+        }
+        if (part.stops) {
+            if (part.stopIsError && worst)
+                *worst = part.stopRow;
+            return part.stopValue;
         }
     }
     return largest;
