@@ -1,0 +1,132 @@
+#include "graphics/SpanMask.h"
+
+#include "graphics/Canvas.h"
+
+#include <algorithm>
+#include <bit>
+#include <cstdlib>
+#include <utility>
+
+
+SpanMask::SpanMask(int width, int height)
+    : m_Width(std::max(0, width)), m_Height(std::max(0, height)),
+      m_Words((static_cast<std::size_t>(m_Width) + 63) / 64),
+      m_Bits(m_Words * static_cast<std::size_t>(m_Height), 0), m_Top(m_Height), m_Bottom(-1)
+{
+}
+
+bool SpanMask::Takes(int x0, int y0, int x1, int y1)
+{
+    const std::int64_t du = std::llabs(std::int64_t{x1} - x0);
+    const std::int64_t dv = std::llabs(std::int64_t{y1} - y0);
+    return std::max(du, dv) <= kLongest;
+}
+
+void SpanMask::Line(int x0, int y0, int x1, int y1)
+{
+    // Positions in 1/64 of a pixel, steps in 1/65536, and a cap of half a
+    // pixel at either end, so that both end pixels are covered.
+    std::int64_t ax = std::int64_t{x0} * 64, ay = std::int64_t{y0} * 64;
+    std::int64_t bx = std::int64_t{x1} * 64, by = std::int64_t{y1} * 64;
+    const bool steep = std::llabs(bx - ax) < std::llabs(by - ay);
+    if (steep) {
+        std::swap(ax, ay);
+        std::swap(bx, by);
+    }
+    // Along u (the longer axis), v across it.
+    if (ax == bx)
+        return;
+    if (ax > bx) {
+        std::swap(ax, bx);
+        std::swap(ay, by);
+    }
+    const std::int64_t step = (by - ay) * 65536 / (bx - ax);
+    std::int64_t v = ay * 1024 - (step >> 1);
+    ax -= 32;
+    bx += 32;
+    const std::int64_t first = (ax + 32) >> 6;
+    const std::int64_t last = (bx + 32) >> 6; // one past
+    // A line that climbs is placed by the middle of each pixel, one that
+    // falls by its near edge.
+    const std::int64_t middle = step > 0 ? 32 : 0;
+    v += ((first * 64 + middle - ax) * step) >> 6;
+    for (std::int64_t u = first; u < last; ++u, v += step) {
+        const std::int64_t across = v >> 16;
+        if (steep)
+            Mark(across, u);
+        else
+            Mark(u, across);
+    }
+}
+
+bool SpanMask::Marked(int x, int y) const
+{
+    if (x < 0 || y < 0 || x >= m_Width || y >= m_Height)
+        return false;
+    return (m_Bits[static_cast<std::size_t>(y) * m_Words + static_cast<std::size_t>(x >> 6)] >> (x & 63)) & 1;
+}
+
+void SpanMask::Flush(Canvas& canvas)
+{
+    for (int y = m_Top; y <= m_Bottom; ++y) {
+        std::uint64_t* row = m_Bits.data() + static_cast<std::size_t>(y) * m_Words;
+        // A run may go on across words: it starts at start and is still open
+        // while start >= 0.
+        int start = -1;
+        for (std::size_t w = 0; w < m_Words; ++w) {
+            std::uint64_t bits = row[w];
+            row[w] = 0;
+            const int base = static_cast<int>(w * 64);
+            int at = 0; // the bits below at are done
+            while (at < 64) {
+                if (start < 0) {
+                    const std::uint64_t rest = at == 0 ? bits : bits >> at;
+                    if (rest == 0)
+                        break;
+                    at += std::countr_zero(rest);
+                    start = base + at;
+                } else {
+                    const std::uint64_t rest = at == 0 ? ~bits : (~bits) >> at;
+                    if (rest == 0)
+                        break; // the run goes on into the next word
+                    at += std::countr_zero(rest);
+                    canvas.FillSpan(y, start, base + at);
+                    start = -1;
+                }
+            }
+        }
+        if (start >= 0)
+            canvas.FillSpan(y, start, m_Width);
+    }
+    m_Top = m_Height;
+    m_Bottom = -1;
+}
+
+void MaskedLines::MoveTo(int x, int y)
+{
+    m_X = x;
+    m_Y = y;
+    if (m_Mask) {
+        // The canvas hears of it when a long segment starts here.
+        m_CanvasAtPoint = false;
+    } else {
+        m_Canvas.MoveTo(x, y);
+    }
+}
+
+void MaskedLines::LineTo(int x, int y)
+{
+    if (!m_Mask) {
+        m_Canvas.LineTo(x, y);
+    } else if (SpanMask::Takes(m_X, m_Y, x, y)) {
+        m_Mask->Line(m_X, m_Y, x, y);
+        m_CanvasAtPoint = false;
+    } else {
+        if (!m_CanvasAtPoint)
+            m_Canvas.MoveTo(m_X, m_Y);
+        m_Canvas.LineTo(x, y);
+        m_CanvasAtPoint = true;
+    }
+    m_X = x;
+    m_Y = y;
+}
