@@ -7,11 +7,39 @@
 #include <cstdlib>
 #include <utility>
 
+namespace {
+
+// Cuts the line from (u0, v0) to (u1, v1) where u leaves [low, high]; false
+// when nothing of it is left.
+bool Clip(double& u0, double& v0, double& u1, double& v1, double low, double high)
+{
+    if (u0 < low) {
+        if (u1 <= low)
+            return false;
+        v0 += (v1 - v0) / (u1 - u0) * (low - u0);
+        u0 = low;
+    } else if (u0 > high) {
+        if (u1 >= high)
+            return false;
+        v0 += (v1 - v0) / (u1 - u0) * (high - u0);
+        u0 = high;
+    }
+    if (u1 < low) {
+        v1 += (v1 - v0) / (u1 - u0) * (low - u1);
+        u1 = low;
+    } else if (u1 > high) {
+        v1 += (v1 - v0) / (u1 - u0) * (high - u1);
+        u1 = high;
+    }
+    return true;
+}
+
+} // namespace
 
 SpanMask::SpanMask(int width, int height)
     : m_Width(std::max(0, width)), m_Height(std::max(0, height)),
-      m_Words((static_cast<std::size_t>(m_Width) + 63) / 64),
-      m_Bits(m_Words * static_cast<std::size_t>(m_Height), 0), m_Top(m_Height), m_Bottom(-1)
+      m_Words((static_cast<std::size_t>(m_Width) + 63) / 64), m_Bits(m_Words * static_cast<std::size_t>(m_Height), 0),
+      m_Top(m_Height), m_Bottom(-1)
 {
 }
 
@@ -28,6 +56,20 @@ void SpanMask::Line(int x0, int y0, int x1, int y1)
     // pixel at either end, so that both end pixels are covered.
     std::int64_t ax = std::int64_t{x0} * 64, ay = std::int64_t{y0} * 64;
     std::int64_t bx = std::int64_t{x1} * 64, by = std::int64_t{y1} * 64;
+    const double left = -1, top = -1, right = m_Width + 1.0, bottom = m_Height + 1.0;
+    if (x0 < left || x0 > right || x1 < left || x1 > right || y0 < top || y0 > bottom || y1 < top || y1 > bottom) {
+        // A line that leaves the pixels (and the pixel around them) is cut
+        // at that border first, in floating point, and its ends then taken
+        // to the 1/64 below: where it comes back in, the steps fall as the
+        // raster engine's do.
+        double px = x0, py = y0, qx = x1, qy = y1;
+        if (!Clip(px, py, qx, qy, left, right) || !Clip(py, px, qy, qx, top, bottom))
+            return;
+        ax = static_cast<std::int64_t>(px * 64);
+        ay = static_cast<std::int64_t>(py * 64);
+        bx = static_cast<std::int64_t>(qx * 64);
+        by = static_cast<std::int64_t>(qy * 64);
+    }
     const bool steep = std::llabs(bx - ax) < std::llabs(by - ay);
     if (steep) {
         std::swap(ax, ay);

@@ -47,7 +47,7 @@ private:
             return;
         const int row = static_cast<int>(y);
         m_Bits[static_cast<std::size_t>(row) * m_Words + static_cast<std::size_t>(x >> 6)] |= std::uint64_t{1}
-                                                                                                << (x & 63);
+                                                                                              << (x & 63);
         m_Top = row < m_Top ? row : m_Top;
         m_Bottom = row > m_Bottom ? row : m_Bottom;
     }

@@ -122,8 +122,8 @@ TEST(SpanMask, HandsEachRunOfARowOverAsOneSpanAndClears)
     SpanCanvas canvas;
     canvas.SelectPen(PenDesc{1, 0x00123456});
     mask.Flush(canvas);
-    EXPECT_EQ(canvas.m_Spans, (std::vector<Span>{
-                                  {0, 0, 2}, {0, 63, 65}, {0, 66, 68}, {1, 60, 71}, {2, 0, 130}, {3, 120, 130}}));
+    EXPECT_EQ(canvas.m_Spans,
+              (std::vector<Span>{{0, 0, 2}, {0, 63, 65}, {0, 66, 68}, {1, 60, 71}, {2, 0, 130}, {3, 120, 130}}));
     for (const PenDesc& pen : canvas.m_SpanPens)
         EXPECT_EQ(pen, (PenDesc{1, 0x00123456}));
     EXPECT_TRUE(mask.Empty());
@@ -152,16 +152,16 @@ TEST(MaskedLines, PutShortSegmentsOnTheMaskAndDrawLongOnesFromWhereTheyStart)
     SpanMask mask(1000, 100);
     MaskedLines lines(canvas, &mask);
     lines.MoveTo(10, 10);
-    lines.LineTo(13, 12);                       // short: the mask
+    lines.LineTo(13, 12);                          // short: the mask
     lines.LineTo(13 + SpanMask::kLongest + 1, 12); // long: the canvas, from (13, 12)
-    lines.LineTo(600, 50);                      // long again: continues the canvas's polyline
-    lines.LineTo(601, 50);                      // short
+    lines.LineTo(600, 50);                         // long again: continues the canvas's polyline
+    lines.LineTo(601, 50);                         // short
     lines.MoveTo(0, 0);
-    lines.LineTo(0, 2);                         // short
+    lines.LineTo(0, 2); // short
     using Call = RecordingCanvas::Call;
-    EXPECT_EQ(canvas.m_Calls, (std::vector<Call>{{Call::Move, 13, 12},
-                                                 {Call::Line, 13 + SpanMask::kLongest + 1, 12},
-                                                 {Call::Line, 600, 50}}));
+    EXPECT_EQ(canvas.m_Calls,
+              (std::vector<Call>{
+                  {Call::Move, 13, 12}, {Call::Line, 13 + SpanMask::kLongest + 1, 12}, {Call::Line, 600, 50}}));
     EXPECT_TRUE(mask.Marked(10, 10) && mask.Marked(13, 12) && mask.Marked(601, 50) && mask.Marked(0, 1));
     EXPECT_FALSE(mask.Marked(14, 12));
 
