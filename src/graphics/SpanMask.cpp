@@ -52,11 +52,82 @@ bool SpanMask::Takes(int x0, int y0, int x1, int y1)
 
 void SpanMask::Line(int x0, int y0, int x1, int y1)
 {
+    Walk(x0, y0, x1, y1, 0, [this](std::int64_t x, std::int64_t y) { Mark(x, y); });
+}
+
+void SpanMask::WideLine(int x0, int y0, int x1, int y1, int width)
+{
+    if (width <= 1) {
+        Line(x0, y0, x1, y1);
+        return;
+    }
+    if (width != m_DiscWidth) {
+        // Pixels whose middle lies within half the width of the disc's
+        // centre: the pixel's middle for an odd width, its top-left corner
+        // for an even one.
+        m_DiscWidth = width;
+        m_Disc.clear();
+        const double shift = width % 2 == 0 ? 0.5 : 0;
+        const double r2 = width * width / 4.0;
+        const int reach = width / 2 + 1;
+        for (int dy = -reach; dy <= reach; ++dy) {
+            int dx0 = reach + 1, dx1 = -reach - 1;
+            for (int dx = -reach; dx <= reach; ++dx) {
+                const double ex = dx + shift, ey = dy + shift;
+                if (ex * ex + ey * ey <= r2) {
+                    dx0 = std::min(dx0, dx);
+                    dx1 = std::max(dx1, dx);
+                }
+            }
+            if (dx0 <= dx1)
+                m_Disc.push_back({dy, dx0, dx1});
+        }
+    }
+    // Cut so far out that the discs of what is cut off miss the mask.
+    Walk(x0, y0, x1, y1, width / 2 + 1, [this](std::int64_t x, std::int64_t y) {
+        for (const DiscRow& row : m_Disc)
+            MarkRun(y + row.dy, x + row.dx0, x + row.dx1);
+    });
+    // A line that never leaves its pixel is a dot of the pen's width.
+    if (x0 == x1 && y0 == y1)
+        for (const DiscRow& row : m_Disc)
+            MarkRun(std::int64_t{y0} + row.dy, std::int64_t{x0} + row.dx0, std::int64_t{x0} + row.dx1);
+}
+
+void SpanMask::MarkRun(std::int64_t y, std::int64_t x0, std::int64_t x1)
+{
+    if (y < 0 || y >= m_Height)
+        return;
+    x0 = std::max<std::int64_t>(x0, 0);
+    x1 = std::min<std::int64_t>(x1, m_Width - 1);
+    if (x0 > x1)
+        return;
+    const int row = static_cast<int>(y);
+    std::uint64_t* bits = m_Bits.data() + static_cast<std::size_t>(row) * m_Words;
+    const std::size_t first = static_cast<std::size_t>(x0 >> 6), last = static_cast<std::size_t>(x1 >> 6);
+    const std::uint64_t head = ~std::uint64_t{0} << (x0 & 63);
+    const std::uint64_t tail = ~std::uint64_t{0} >> (63 - (x1 & 63));
+    if (first == last) {
+        bits[first] |= head & tail;
+    } else {
+        bits[first] |= head;
+        for (std::size_t w = first + 1; w < last; ++w)
+            bits[w] = ~std::uint64_t{0};
+        bits[last] |= tail;
+    }
+    m_Top = std::min(m_Top, row);
+    m_Bottom = std::max(m_Bottom, row);
+}
+
+template <typename Pixel>
+void SpanMask::Walk(int x0, int y0, int x1, int y1, int margin, Pixel pixel)
+{
     // Positions in 1/64 of a pixel, steps in 1/65536, and a cap of half a
     // pixel at either end, so that both end pixels are covered.
     std::int64_t ax = std::int64_t{x0} * 64, ay = std::int64_t{y0} * 64;
     std::int64_t bx = std::int64_t{x1} * 64, by = std::int64_t{y1} * 64;
-    const double left = -1, top = -1, right = m_Width + 1.0, bottom = m_Height + 1.0;
+    const double left = -1.0 - margin, top = -1.0 - margin, right = m_Width + 1.0 + margin,
+                 bottom = m_Height + 1.0 + margin;
     if (x0 < left || x0 > right || x1 < left || x1 > right || y0 < top || y0 > bottom || y1 < top || y1 > bottom) {
         // A line that leaves the pixels (and the pixel around them) is cut
         // at that border first, in floating point, and its ends then taken
@@ -95,9 +166,9 @@ void SpanMask::Line(int x0, int y0, int x1, int y1)
     for (std::int64_t u = first; u < last; ++u, v += step) {
         const std::int64_t across = v >> 16;
         if (steep)
-            Mark(across, u);
+            pixel(across, u);
         else
-            Mark(u, across);
+            pixel(u, across);
     }
 }
 
@@ -161,7 +232,7 @@ void MaskedLines::LineTo(int x, int y)
     if (!m_Mask) {
         m_Canvas.LineTo(x, y);
     } else if (SpanMask::Takes(m_X, m_Y, x, y)) {
-        m_Mask->Line(m_X, m_Y, x, y);
+        m_Mask->WideLine(m_X, m_Y, x, y, m_Width);
         m_CanvasAtPoint = false;
     } else {
         if (!m_CanvasAtPoint)

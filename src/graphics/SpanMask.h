@@ -32,6 +32,14 @@ public:
     // Pixels off the mask are left out, and a line that never leaves its
     // first pixel marks nothing, as it draws nothing.
     void Line(int x0, int y0, int x1, int y1);
+    // The same line drawn with a pen width pixels wide and round ends: every
+    // pixel of it stamped with a disc of that width, centred on the pixel
+    // for an odd width, on its top-left corner for an even one (the extra
+    // row above and the extra column left, as the raster engine places
+    // them). Close to the raster engine's wide lines, not exact: a pixel
+    // more or less at the rim, where the member lines of a large frame seen
+    // whole run into one another anyway.
+    void WideLine(int x0, int y0, int x1, int y1, int width);
 
     bool Marked(int x, int y) const;
     bool Empty() const { return m_Top > m_Bottom; }
@@ -41,6 +49,12 @@ public:
     void Flush(Canvas& canvas);
 
 private:
+    // Calls pixel for each pixel of the one-pixel line, the line first cut
+    // where it leaves the mask by more than a pixel and margin.
+    template <typename Pixel>
+    void Walk(int x0, int y0, int x1, int y1, int margin, Pixel pixel);
+    // Marks pixels x0 to x1 of row y, as much of them as is on the mask.
+    void MarkRun(std::int64_t y, std::int64_t x0, std::int64_t x1);
     void Mark(std::int64_t x, std::int64_t y)
     {
         if (x < 0 || y < 0 || x >= m_Width || y >= m_Height)
@@ -59,14 +73,24 @@ private:
     // The rows marked lie from m_Top to m_Bottom (none when m_Top > m_Bottom).
     int m_Top;
     int m_Bottom;
+    // The disc of the last width stamped: for each row from its top, the
+    // columns it covers, both ends included, relative to its pixel.
+    int m_DiscWidth = 0;
+    struct DiscRow {
+        int dy, dx0, dx1;
+    };
+    std::vector<DiscRow> m_Disc;
 };
 
-// MoveTo and LineTo for a layer that draws in one width-1 pen: the segments
-// the mask takes go on it, the others to the canvas as lines. Without a mask
+// MoveTo and LineTo for a layer that draws in one colour: the segments the
+// mask takes go on it, the others to the canvas as lines. Without a mask
 // every call goes straight to the canvas.
 class MaskedLines {
 public:
     MaskedLines(Canvas& canvas, SpanMask* mask) : m_Canvas(canvas), m_Mask(mask) {}
+
+    // The width of the pen the layer has selected (1 to start with).
+    void SetWidth(int width) { m_Width = width; }
 
     void MoveTo(int x, int y);
     void LineTo(int x, int y);
@@ -74,6 +98,7 @@ public:
 private:
     Canvas& m_Canvas;
     SpanMask* m_Mask;
+    int m_Width = 1;
     int m_X = 0;
     int m_Y = 0;
     // Whether the canvas's current point is (m_X, m_Y), so that a long

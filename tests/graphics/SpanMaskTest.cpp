@@ -10,6 +10,7 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cmath>
 #include <set>
 #include <tuple>
@@ -86,6 +87,46 @@ TEST(SpanMask, ALineCoversOnePixelAStepWithBothEnds)
     EXPECT_EQ(LinePixels(50, 60, 39, 3, 64, 64).size(), 58u);
     // A line that never leaves its pixel draws nothing, as on the canvas.
     EXPECT_TRUE(LinePixels(5, 5, 5, 5).empty());
+}
+
+TEST(SpanMask, AWideLineIsItsPixelsEachStampedWithADiscOfThePensWidth)
+{
+    auto wide = [](int x0, int y0, int x1, int y1, int width) {
+        SpanMask mask(64, 64);
+        mask.WideLine(x0, y0, x1, y1, width);
+        return Marks(mask, 64, 64);
+    };
+    auto box = [](int left, int top, int right, int bottom) {
+        Pixels pixels;
+        for (int y = top; y <= bottom; ++y)
+            for (int x = left; x <= right; ++x)
+                pixels.insert({x, y});
+        return pixels;
+    };
+    // Three pixels wide: a dot is 3 x 3, a level line three rows from one
+    // end's column before to the other's after.
+    EXPECT_EQ(wide(10, 10, 10, 10, 3), box(9, 9, 11, 11));
+    EXPECT_EQ(wide(10, 10, 20, 10, 3), box(9, 9, 21, 11));
+    EXPECT_EQ(wide(10, 10, 10, 20, 3), box(9, 9, 11, 21));
+    // Six: the extra row above, the extra column left; rows 7 to 12 all
+    // along, round ends reaching three columns out in their middle rows.
+    const Pixels six = wide(10, 10, 20, 10, 6);
+    const Pixels body = box(10, 7, 20, 12);
+    EXPECT_TRUE(std::includes(six.begin(), six.end(), body.begin(), body.end()));
+    EXPECT_TRUE(std::includes(box(7, 7, 22, 12).begin(), box(7, 7, 22, 12).end(), six.begin(), six.end()));
+    EXPECT_TRUE(six.count({7, 9}) && six.count({22, 10}) && six.count({7, 10}));
+    EXPECT_FALSE(six.count({7, 7}) || six.count({22, 12}) || six.count({7, 12}));
+    // Nine: a round end, narrower at its tip (4.5 pixels of radius).
+    const Pixels nine = wide(30, 30, 30, 30, 9);
+    EXPECT_EQ(nine.size(), 69u);
+    EXPECT_TRUE(nine.count({34, 30}) && nine.count({33, 33}) && nine.count({34, 32}));
+    EXPECT_FALSE(nine.count({34, 33}) || nine.count({35, 30}));
+    // A width of one is the one-pixel line.
+    EXPECT_EQ(wide(3, 4, 17, 9, 1), LinePixels(3, 4, 17, 9));
+    // A line just off the mask still marks what its width reaches onto it.
+    SpanMask mask(20, 10);
+    mask.WideLine(-30, -3, 50, -3, 9);
+    EXPECT_EQ(Marks(mask, 20, 10), box(0, 0, 19, 1));
 }
 
 TEST(SpanMask, LeavesOutWhatFallsOffIt)
