@@ -43,11 +43,11 @@ SpanMask::SpanMask(int width, int height)
 {
 }
 
-bool SpanMask::Takes(int x0, int y0, int x1, int y1)
+bool SpanMask::Takes(int x0, int y0, int x1, int y1, int width)
 {
     const std::int64_t du = std::llabs(std::int64_t{x1} - x0);
     const std::int64_t dv = std::llabs(std::int64_t{y1} - y0);
-    return std::max(du, dv) <= kLongest;
+    return std::max(du, dv) <= (width > 1 ? kLongestWide : kLongest);
 }
 
 void SpanMask::Line(int x0, int y0, int x1, int y1)
@@ -231,7 +231,7 @@ void MaskedLines::LineTo(int x, int y)
 {
     if (!m_Mask) {
         m_Canvas.LineTo(x, y);
-    } else if (SpanMask::Takes(m_X, m_Y, x, y)) {
+    } else if (SpanMask::Takes(m_X, m_Y, x, y, m_Width)) {
         m_Mask->WideLine(m_X, m_Y, x, y, m_Width);
         m_CanvasAtPoint = false;
     } else {

@@ -22,7 +22,11 @@ public:
     // one is rare, costs a raster engine little more than its pixels, and
     // may reach far beyond the client rectangle.
     static constexpr int kLongest = 256;
-    static bool Takes(int x0, int y0, int x1, int y1);
+    // The same for a wider pen: only members crowded into a few pixels, where
+    // the rim of a stamped line (a diagonal one comes out a little bolder
+    // than the raster engine's) does not show.
+    static constexpr int kLongestWide = 8;
+    static bool Takes(int x0, int y0, int x1, int y1, int width = 1);
 
     // Marks the pixels of a one-pixel line from (x0, y0) to (x1, y1), both
     // ends included, as Qt's raster engine draws an aliased cosmetic line

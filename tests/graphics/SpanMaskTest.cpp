@@ -206,6 +206,16 @@ TEST(MaskedLines, PutShortSegmentsOnTheMaskAndDrawLongOnesFromWhereTheyStart)
     EXPECT_TRUE(mask.Marked(10, 10) && mask.Marked(13, 12) && mask.Marked(601, 50) && mask.Marked(0, 1));
     EXPECT_FALSE(mask.Marked(14, 12));
 
+    // A wide pen puts only the shortest segments on the mask.
+    canvas.m_Calls.clear();
+    lines.SetWidth(3);
+    lines.MoveTo(100, 60);
+    lines.LineTo(100 + SpanMask::kLongestWide, 62);
+    lines.LineTo(101 + 2 * SpanMask::kLongestWide, 62);
+    EXPECT_EQ(canvas.m_Calls, (std::vector<Call>{{Call::Move, 100 + SpanMask::kLongestWide, 62},
+                                                 {Call::Line, 101 + 2 * SpanMask::kLongestWide, 62}}));
+    EXPECT_TRUE(mask.Marked(100, 59) && mask.Marked(100 + SpanMask::kLongestWide, 63));
+
     // Without a mask every call goes straight through.
     RecordingCanvas direct;
     MaskedLines plain(direct, nullptr);
