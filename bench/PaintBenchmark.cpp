@@ -29,6 +29,7 @@
 
 #include <benchmark/benchmark.h>
 
+#include <cmath>
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
@@ -36,6 +37,7 @@
 #include <fstream>
 #include <memory>
 #include <string>
+#include <vector>
 
 namespace {
 
@@ -138,7 +140,12 @@ Window& Frame()
     return *window;
 }
 
-enum Layers { Structure = 0, MomentWithValues = 1 };
+enum Layers { Structure = 0, MomentWithValues = 1, ShearWithValues = 2, AxialWithValues = 3, DeformedWithValues = 4 };
+
+// Zoom 0 stands for the view after a user's wheel and drag: five wheel steps
+// in about a point off the middle, then the picture dragged by a third of
+// the window.
+constexpr int kWheeled = 0;
 
 // The view of range(1) times the fitted scale about the middle and the
 // layers of range(0).
@@ -148,12 +155,18 @@ AppState& Prepare(const benchmark::State& state)
     app.OnCommand(MenuId::OriginStructure);
     if (app.m_ShowValues)
         app.OnCommand(MenuId::Values);
-    if (state.range(0) == MomentWithValues) {
-        app.OnCommand(MenuId::BendingMoment);
+    constexpr int kDiagram[] = {0, MenuId::BendingMoment, MenuId::ShearingForce, MenuId::AxialForce, MenuId::Deformed};
+    if (state.range(0) != Structure) {
+        app.OnCommand(kDiagram[state.range(0)]);
         app.OnCommand(MenuId::Values);
     }
     app.m_View->FitToBox();
-    app.m_View->ZoomAt(kWidth / 2, kHeight / 2, app.m_View->m_Scale * static_cast<double>(state.range(1)));
+    if (state.range(1) == kWheeled) {
+        app.m_View->ZoomAt(kWidth / 3, kHeight / 3, app.m_View->m_Scale * std::pow(1.1, 5));
+        app.m_View->Pan(kWidth / 3, -kHeight / 3);
+    } else {
+        app.m_View->ZoomAt(kWidth / 2, kHeight / 2, app.m_View->m_Scale * static_cast<double>(state.range(1)));
+    }
     return app;
 }
 
@@ -190,10 +203,14 @@ void BM_PaintQImage(benchmark::State& state)
 
 void Register()
 {
-    for (int layers : {Structure, MomentWithValues}) {
-        for (int zoom : {1, 10, 100}) {
-            const std::string suffix =
-                std::string(layers == Structure ? "/structure" : "/moment+values") + "/zoom:" + std::to_string(zoom);
+    const char* const names[] = {"/structure", "/moment+values", "/shear+values", "/axial+values", "/deformed+values"};
+    for (int layers : {Structure, MomentWithValues, ShearWithValues, AxialWithValues, DeformedWithValues}) {
+        // The two layers of the first rounds at every view, the other
+        // diagrams where they cost most: fitted, and wheeled and dragged.
+        const bool first = layers == Structure || layers == MomentWithValues;
+        for (int zoom : first ? std::vector<int>{1, 10, 100, kWheeled} : std::vector<int>{1, kWheeled}) {
+            const std::string suffix = std::string(names[layers]) +
+                                       (zoom == kWheeled ? std::string("/wheel+pan") : "/zoom:" + std::to_string(zoom));
             benchmark::RegisterBenchmark(("PaintCounting" + suffix).c_str(), BM_PaintCounting)
                 ->Args({layers, zoom})
                 ->Unit(benchmark::kMillisecond);

@@ -43,4 +43,23 @@ public:
     virtual void LineTo(int x, int y) = 0;
     // Text with its cell's top-left corner at (x, y).
     virtual void TextOut(int x, int y, std::string_view text) = 0;
+
+    // Whether the canvas writes a raster of client pixels one to one (a
+    // window's back buffer, a PNG), where handing it whole spans of pixels
+    // beats handing it many lines of a pixel or two. Vector surfaces (SVG,
+    // PDF) and canvases that record or measure say no, and never see spans.
+    virtual bool PaintsPixels() const { return false; }
+    // Fills pixels x0 to x1 - 1 of row y in the pen's colour, whatever the
+    // pen's width. Here drawn as a one-pixel line that, as a GDI line does,
+    // stops short of its end; a raster canvas writes the pixels itself.
+    virtual void FillSpan(int y, int x0, int x1)
+    {
+        if (x1 <= x0)
+            return;
+        const PenDesc pen = SelectPen(PenDesc{});
+        SelectPen(PenDesc{1, pen.color});
+        MoveTo(x0, y);
+        LineTo(x1, y);
+        SelectPen(pen);
+    }
 };

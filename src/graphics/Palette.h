@@ -36,6 +36,8 @@ public:
     void MoveTo(int x, int y) override { m_Target.MoveTo(x, y); }
     void LineTo(int x, int y) override { m_Target.LineTo(x, y); }
     void TextOut(int x, int y, std::string_view text) override { m_Target.TextOut(x, y, text); }
+    bool PaintsPixels() const override { return m_Target.PaintsPixels(); }
+    void FillSpan(int y, int x0, int x1) override { m_Target.FillSpan(y, x0, x1); }
 
 private:
     Canvas& m_Target;

@@ -4,6 +4,7 @@
 #include "core/Geometry.h"
 #include "core/StructureModel.h"
 #include "graphics/Drawing.h"
+#include "graphics/SpanMask.h"
 #include "graphics/ViewTransform.h"
 
 #include <algorithm>
@@ -42,6 +43,9 @@ struct Chain {
     bool open = false;
     int x = 0;
     int y = 0;
+    // Where the layer's lines go: on a raster canvas the short ones onto a
+    // mask of the layer's pixels.
+    MaskedLines* lines = nullptr;
 };
 
 class MemberPolyline {
@@ -92,8 +96,10 @@ public:
             keep[static_cast<std::size_t>(Farthest(n1, n2))] = true;
         }
 
-        Chain own;
+        MaskedLines direct(m_Canvas, nullptr);
+        Chain own{false, 0, 0, &direct};
         Chain& chain = m_Chain ? *m_Chain : own;
+        MaskedLines& lines = chain.lines ? *chain.lines : direct;
         std::optional<PenScope> pen;
         if (!m_Chain)
             pen.emplace(m_Canvas, PenDesc{1, kLoadColor});
@@ -112,13 +118,15 @@ public:
             m_View.WorldToScreen(world, pixel);
             const bool here = chain.open && pixel[0] == chain.x && pixel[1] == chain.y;
             if (!chain.open || (first && !here)) {
-                m_Canvas.MoveTo(pixel[0], pixel[1]);
+                lines.MoveTo(pixel[0], pixel[1]);
             } else if (here && (first || crowded)) {
                 // Continues where the polyline stands.
             } else {
-                m_Canvas.LineTo(pixel[0], pixel[1]);
+                lines.LineTo(pixel[0], pixel[1]);
             }
-            chain = {true, pixel[0], pixel[1]};
+            chain.open = true;
+            chain.x = pixel[0];
+            chain.y = pixel[1];
             first = false;
         }
         if (!m_Chain)
@@ -172,6 +180,26 @@ void DrawOrdinates(Canvas& canvas, const ViewTransform& view, const Node& n1, co
     line.Draw(n1, n2);
 }
 
+// Each element's rotation and end vectors are matrices of their own, spread
+// over the heap: a layer that walks a large frame's members waited on memory
+// for most of the time it spent on their results. Asking for a member's a
+// few members ahead lets the reads overlap.
+constexpr std::size_t kAhead = 6;
+
+void Prefetch(const BeamElement& element)
+{
+#if defined(__GNUC__) || defined(__clang__)
+    for (const Matrix* m : {&element.m_T, &element.m_DisInGlobalCS, &element.m_ForInGlobalCS}) {
+        const char* data = reinterpret_cast<const char*>(m->Data());
+        const std::size_t bytes = m->m_Data.size() * sizeof(double);
+        for (std::size_t at = 0; at < bytes; at += 64)
+            __builtin_prefetch(data + at);
+    }
+#else
+    (void)element;
+#endif
+}
+
 template <typename Element>
 void ForEachElement(Canvas& canvas, const ViewTransform& view, const StructureModel& model, const DrawDetail& detail,
                     double reach, Element draw)
@@ -189,10 +217,16 @@ void ForEachElement(Canvas& canvas, const ViewTransform& view, const StructureMo
     // A member whose chord, grown by the layer's reach, misses the client
     // rectangle cannot draw on it.
     PenScope pen(canvas, PenDesc{1, kLoadColor});
-    Chain chain;
+    std::optional<SpanMask> mask;
+    if (canvas.PaintsPixels())
+        mask.emplace(view.m_Width, view.m_Height);
+    MaskedLines lines(canvas, mask ? &*mask : nullptr);
+    Chain chain{false, 0, 0, &lines};
     const bool bounded = std::isfinite(reach);
     const double grow = bounded ? std::fabs(reach) : 0;
     for (std::size_t e = 0; e < count; ++e) {
+        if (e + kAhead < count)
+            Prefetch(model.m_Elements[e + kAhead]);
         const BeamElement& element = model.m_Elements[e];
         if (bounded) {
             const Node& a = element.m_Node1;
@@ -203,6 +237,8 @@ void ForEachElement(Canvas& canvas, const ViewTransform& view, const StructureMo
         }
         draw(element, &chain);
     }
+    if (mask)
+        mask->Flush(canvas);
 }
 
 // The one-element drawing with the detail of the layer.

@@ -3,12 +3,14 @@
 #include "core/BeamElement.h"
 #include "core/StructureModel.h"
 #include "graphics/Drawing.h"
+#include "graphics/SpanMask.h"
 #include "graphics/SymbolOutlines.h"
 #include "graphics/ViewTransform.h"
 
 #include <algorithm>
 #include <cmath>
 #include <cstdio>
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -116,7 +118,7 @@ struct Chain {
 
 // One member in the pen in force, unless it cannot reach the client
 // rectangle or is a point already drawn.
-void DrawMemberOnce(Canvas& canvas, const ViewTransform& view, const BeamElement& element, int width,
+void DrawMemberOnce(MaskedLines& canvas, const ViewTransform& view, const BeamElement& element, int width,
                     std::vector<unsigned char>& pointDrawn, Chain& chain)
 {
     const Node& n1 = element.m_Node1;
@@ -183,18 +185,27 @@ void DrawStructure(Canvas& canvas, const ViewTransform& view, const StructureMod
     for (std::size_t e = 0; e < count; ++e)
         order[e] = {3 + 3 * InertiaClass(model, e), e};
     std::stable_sort(order.begin(), order.end(), [](const auto& a, const auto& b) { return a.first < b.first; });
+    // On a raster the short lines go onto a mask of their pixels, filled at
+    // the end: one colour, opaque, so that too leaves the picture as it was.
     std::vector<unsigned char> pointDrawn;
     Chain chain;
+    std::optional<SpanMask> mask;
+    if (canvas.PaintsPixels())
+        mask.emplace(view.m_Width, view.m_Height);
+    MaskedLines lines(canvas, mask ? &*mask : nullptr);
     const PenDesc previous = canvas.SelectPen(PenDesc{1, kElementLineColor});
     int selected = 0;
     for (const auto& [width, e] : order) {
         if (width != selected) {
             canvas.SelectPen(PenDesc{width, kElementLineColor});
+            lines.SetWidth(width);
             selected = width;
             chain.open = false;
         }
-        DrawMemberOnce(canvas, view, model.m_Elements[e], width, pointDrawn, chain);
+        DrawMemberOnce(lines, view, model.m_Elements[e], width, pointDrawn, chain);
     }
+    if (mask)
+        mask->Flush(canvas);
     canvas.SelectPen(previous);
 }
 

@@ -48,12 +48,21 @@ public:
     void MoveTo(int x, int y) override;
     void LineTo(int x, int y) override;
     void TextOut(int x, int y, std::string_view text) override;
+    // A raster surface whose pixels are the client's (no scaling, as on a
+    // screen of more than one device pixel to the client pixel).
+    bool PaintsPixels() const override;
+    // Written straight into the image where the painter draws on one of 32
+    // bits a pixel in the plain way (opaque pen, no clip, no inversion);
+    // through the painter otherwise.
+    void FillSpan(int y, int x0, int x1) override;
 
     // Draws the polyline gathered so far.
     void Flush();
 
 private:
     void ApplyPen();
+    // The image's pixels FillSpan may write into, or null.
+    void FindRaster();
 
     QPainter& m_Painter;
     Surface m_Surface;
@@ -65,4 +74,12 @@ private:
     bool m_Invert = false;
     QPoint m_Current;
     QPolygon m_Run;
+    bool m_PaintsPixels = false;
+    // Rows of the image the painter draws on, where spans can be written
+    // directly; null where they go through the painter.
+    uchar* m_Bits = nullptr;
+    qsizetype m_BytesPerLine = 0;
+    int m_RasterWidth = 0;
+    int m_RasterHeight = 0;
+    quint32 m_PenPixel = 0;
 };
