@@ -359,24 +359,6 @@ void BeamElement::DisplacementAt(double xi, const AxisResults& axis, double out[
     }
 }
 
-double BeamElement::MomentAt(double xi, const AxisResults& axis) const
-{
-    const double L = axis.chord;
-    const double x = L * xi;
-    const double V1 = axis.f[1], M1 = axis.f[2];
-    const double q1 = m_q1, q2 = m_q2;
-    return -M1 + V1 * x + q1 * x * x / 2 + (q2 - q1) * x * x * x / (6 * L);
-}
-
-double BeamElement::ShearAt(double xi, const AxisResults& axis) const
-{
-    const double L = axis.chord;
-    const double x = L * xi;
-    const double V1 = axis.f[1];
-    const double q1 = m_q1, q2 = m_q2;
-    return V1 + q1 * x + (q2 - q1) * x * x / (2 * L);
-}
-
 Matrix BeamElement::DisplacementAt(double xi) const
 {
     double out[2];

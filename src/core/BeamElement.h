@@ -78,3 +78,23 @@ private:
     // ComputeStiffness into the given matrix, reusing its storage.
     void ComputeStiffnessInto(Matrix& global);
 };
+
+// Inline: a diagram of a large frame evaluates them at thirty stations of
+// every member it draws.
+inline double BeamElement::MomentAt(double xi, const AxisResults& axis) const
+{
+    const double L = axis.chord;
+    const double x = L * xi;
+    const double V1 = axis.f[1], M1 = axis.f[2];
+    const double q1 = m_q1, q2 = m_q2;
+    return -M1 + V1 * x + q1 * x * x / 2 + (q2 - q1) * x * x * x / (6 * L);
+}
+
+inline double BeamElement::ShearAt(double xi, const AxisResults& axis) const
+{
+    const double L = axis.chord;
+    const double x = L * xi;
+    const double V1 = axis.f[1];
+    const double q1 = m_q1, q2 = m_q2;
+    return V1 + q1 * x + (q2 - q1) * x * x / (2 * L);
+}
