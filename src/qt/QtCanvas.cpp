@@ -143,6 +143,9 @@ void QtCanvas::ApplyPen()
     m_Painter.setPen(pen);
     m_PenPixel = 0xFF000000u | (static_cast<quint32>(m_Pen.color & 0xFF) << 16) | (m_Pen.color & 0xFF00u) |
                  ((m_Pen.color >> 16) & 0xFFu);
+    // A layer selects its pen once and then runs its own arithmetic over
+    // every member until the next call.
+    ClearUpperVectorHalves();
 }
 
 PenDesc QtCanvas::SelectPen(const PenDesc& pen)
@@ -161,6 +164,7 @@ FontDesc QtCanvas::SelectFont(const FontDesc& font)
     if (!(font == m_FontDesc)) {
         m_FontDesc = font;
         m_Font = FontFromDesc(font);
+        ClearUpperVectorHalves();
     }
     return previous;
 }
@@ -187,6 +191,7 @@ bool QtCanvas::SetInvert(bool invert)
     const bool previous = m_Invert;
     m_Invert = invert;
     m_Painter.setCompositionMode(invert ? QPainter::RasterOp_NotDestination : QPainter::CompositionMode_SourceOver);
+    ClearUpperVectorHalves();
     return previous;
 }
 
@@ -272,4 +277,5 @@ void QtCanvas::TextOut(int x, int y, std::string_view text)
     ClearUpperVectorHalves();
     if (m_Invert)
         m_Painter.setCompositionMode(QPainter::RasterOp_NotDestination);
+    ClearUpperVectorHalves();
 }
