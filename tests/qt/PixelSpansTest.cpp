@@ -3,6 +3,7 @@
 // image is, and the window's picture with spans is the picture with lines.
 
 #include "app/AppState.h"
+#include "app/FakePlatform.h"
 #include "app/Menu.h"
 #include "app/Platform.h"
 #include "core/PlatformFiles.h"
@@ -88,36 +89,6 @@ public:
 
 private:
     Canvas& m_Target;
-};
-
-// The desktop with real files in one scratch folder; work runs at once.
-class QuietPlatform : public Platform {
-public:
-    void ShowMessage(const std::string&, const std::string&) override {}
-    std::optional<std::string> ChooseFileToOpen(const std::string&, const std::string&, const std::string&) override
-    {
-        return std::nullopt;
-    }
-    bool OpenInViewer(const std::string&) override { return false; }
-    void Repaint(bool) override {}
-    void SetMenuCheck(int, bool) override {}
-    void SetWindowTitle(const std::string&) override {}
-    std::string CurrentDirectory() override { return m_Folder; }
-    bool SetCurrentDirectory(const std::string& path) override
-    {
-        m_Folder = path;
-        return true;
-    }
-    bool FileExists(const std::string& path) override { return std::filesystem::exists(PathFromUtf8(path)); }
-    bool CreateNewFile(const std::string& path) override
-    {
-        if (std::filesystem::exists(PathFromUtf8(path)))
-            return false;
-        return static_cast<bool>(std::ofstream(PathFromUtf8(path)));
-    }
-    bool RemoveFile(const std::string& path) override { return std::filesystem::remove(PathFromUtf8(path)); }
-
-    std::string m_Folder;
 };
 
 } // namespace
@@ -271,8 +242,8 @@ int StrayDifferences(const QImage& a, const QImage& b, QRgb background)
 TEST(WindowPicture, WithSpansIsThePictureWithLines)
 {
     ScratchDir home;
-    QuietPlatform platform;
-    platform.m_Folder = home.Path();
+    FakePlatform platform;
+    platform.m_CurrentDirectory = home.Path();
     AppState app(platform);
     constexpr int kWidth = 400, kHeight = 300;
     app.OnSize(kWidth, kHeight);
