@@ -1,4 +1,5 @@
 #include "solver/CholmodSolver.h"
+#include "solver/CholmodMemory.h"
 
 #include "core/FatalError.h"
 #include "core/Matrix.h"
@@ -119,6 +120,15 @@ const CholmodApi& Cholmod()
             a.start = nullptr;
         else
             Bind(library, "cholmod_metis", a.metis);
+        // Set before CHOLMOD allocates anything, so that every block it
+        // frees is one these functions gave it. A SuiteSparse that keeps
+        // the table to itself keeps malloc's functions too.
+        if (auto* config = static_cast<SuiteSparse_config_struct*>(::dlsym(library, "SuiteSparse_config"))) {
+            config->malloc_func = PrefaultedMalloc;
+            config->calloc_func = PrefaultedCalloc;
+            config->realloc_func = PrefaultedRealloc;
+            config->free_func = PrefaultedFree;
+        }
         // Looked up among the library's own dependencies.
         if (Bind(library, "openblas_set_num_threads", a.setBlasThreads))
             a.blasThreads = blasThreads;

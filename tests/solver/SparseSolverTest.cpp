@@ -8,6 +8,7 @@
 #include "solver/SparseSolvers.h"
 #include "support/TestSupport.h"
 #if defined(VELA_HAVE_CHOLMOD)
+#include "solver/CholmodMemory.h"
 #include "solver/CholmodSolver.h"
 #endif
 
@@ -625,5 +626,26 @@ TEST(SparseSolver, NestedDissectionOfTheLargestFramesGivesASmallerFactorAndTheSa
     }
     EXPECT_LT(factors[1], factors[0] * 95 / 100);
     EXPECT_LE(LargestDifference(solutions[0], solutions[1]), 1e-9 * LargestMagnitude(solutions[0]));
+}
+#endif
+
+#if defined(VELA_HAVE_CHOLMOD)
+TEST(SparseSolver, CholmodKeepsItsFactorInPrefaultedBlocksAndGivesThemBack)
+{
+    // 131 x 131 nodes: a factor above the size that is mapped.
+    const std::size_t before = PrefaultedBlockCount();
+    Loaded run(Frame(130, 130), SolverChoice::Sparse);
+    run.model.Solve();
+    ASSERT_GT(run.solver->LastStatistics().factorNonZeros * sizeof(double), kPrefaultedBytes);
+    EXPECT_EQ(PrefaultedBlockCount(), before);
+    // Factorised again and kept, as for a second load case.
+    std::vector<double> d(run.model.m_F.m_Data.size());
+    run.solver->Solve(run.model.m_KSparse, run.model.m_F.Data(), d.data());
+    EXPECT_GT(PrefaultedBlockCount(), before);
+    const double tolerance = 1e-9 * LargestMagnitude(run.model.m_D);
+    for (std::size_t i = 0; i < d.size(); ++i)
+        ASSERT_NEAR(d[i], run.model.m_D.m_Data[i], tolerance) << i;
+    run.solver->Release();
+    EXPECT_EQ(PrefaultedBlockCount(), before);
 }
 #endif
