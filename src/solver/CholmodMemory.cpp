@@ -43,6 +43,7 @@ struct LargeBlock {
 };
 
 std::mutex g_Mutex;
+std::atomic<std::size_t> g_FillInFrom{kPrefaultedBytes};
 
 // Never destroyed: CHOLMOD may free a block while static objects are torn
 // down at exit.
@@ -69,6 +70,8 @@ void FillPages(LargeBlock* block)
 void StartFiller(LargeBlock& block)
 {
     block.stop = false;
+    if (block.bytes < g_FillInFrom.load())
+        return;
     try {
         block.filler = std::thread(FillPages, &block);
     } catch (const std::system_error&) {
@@ -159,6 +162,11 @@ void* PrefaultedRealloc(void* address, std::size_t bytes)
     Blocks().push_back(std::move(block));
     StartFiller(kept);
     return moved == MAP_FAILED ? nullptr : moved;
+}
+
+std::size_t FillInBlocksFrom(std::size_t bytes)
+{
+    return g_FillInFrom.exchange(bytes);
 }
 
 std::size_t PrefaultedBlockCount()

@@ -14,6 +14,12 @@ void* PrefaultedCalloc(std::size_t count, std::size_t size);
 void* PrefaultedRealloc(void* address, std::size_t bytes);
 void PrefaultedFree(void* address);
 
+// Of the blocks mapped from now on, only those of at least bytes are
+// filled in ahead of use; the others as their user touches them. Returns
+// the previous limit (at first kPrefaultedBytes). A block larger than its
+// user will touch costs memory when filled in whole.
+std::size_t FillInBlocksFrom(std::size_t bytes);
+
 // How many mapped blocks are currently handed out (for tests).
 std::size_t PrefaultedBlockCount();
 // Waits until the pages of the mapped block at address have been filled

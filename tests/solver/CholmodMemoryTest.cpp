@@ -83,6 +83,26 @@ TEST(CholmodMemory, ALargeBlockIsFilledInAheadOfUseAndGivenBackWhole)
     PrefaultedFree(nullptr);
 }
 
+TEST(CholmodMemory, OnlyBlocksFromTheGivenSizeOnAreFilledInAhead)
+{
+    const std::size_t previous = FillInBlocksFrom(64 * kMegabyte);
+    EXPECT_EQ(previous, kPrefaultedBytes);
+    void* workspace = PrefaultedMalloc(32 * kMegabyte);
+    void* factor = PrefaultedMalloc(64 * kMegabyte);
+    ASSERT_TRUE(WaitForPrefault(workspace));
+    ASSERT_TRUE(WaitForPrefault(factor));
+    // Mapped, but its pages left to whoever touches them.
+    EXPECT_FALSE(AllResident(workspace, 32 * kMegabyte));
+    EXPECT_TRUE(AllResident(factor, 64 * kMegabyte));
+    // Grown past the limit, the block is filled in.
+    workspace = PrefaultedRealloc(workspace, 70 * kMegabyte);
+    ASSERT_TRUE(WaitForPrefault(workspace));
+    EXPECT_TRUE(AllResident(workspace, 70 * kMegabyte));
+    PrefaultedFree(workspace);
+    PrefaultedFree(factor);
+    EXPECT_EQ(FillInBlocksFrom(previous), 64 * kMegabyte);
+}
+
 TEST(CholmodMemory, ABlockFreedWhileItsPagesAreStillBeingFilledInIsGivenBack)
 {
     // Freed at once, long before a quarter of a gigabyte is filled in: the
