@@ -18,7 +18,8 @@
 // zeroes each fresh page on first touch: on a virtual machine that was a
 // third of a 100,000-node solution, all of it on the core that factorises
 // while the other mostly waits for fronts large enough to share. So the
-// large blocks are mapped here, and a thread that runs only when a core is
+// large blocks are mapped here, and for those large enough (the factor's
+// values, see FillInBlocksFrom) a thread that runs only when a core is
 // idle has the kernel fill in their pages from the start, ahead of the
 // factorisation writing them. Filling in a page does not change what it
 // holds, so the two never race on the data; a page the factorisation
