@@ -3,10 +3,11 @@
 #include <cstddef>
 
 // The memory functions CHOLMOD is given. Blocks of at least
-// kPrefaultedBytes are mapped from the kernel, and their pages are filled in
-// ahead of use by a thread that runs only while a core is otherwise idle;
-// smaller ones come from malloc. Any of them may be given back to any of
-// these functions, like malloc's.
+// kPrefaultedBytes are mapped from the kernel, and the pages of those at
+// least as large as FillInBlocksFrom says are filled in ahead of use by a
+// thread that runs only while a core is otherwise idle; smaller blocks come
+// from malloc. Any of them may be given back to any of these functions,
+// like malloc's.
 inline constexpr std::size_t kPrefaultedBytes = std::size_t{16} << 20;
 
 void* PrefaultedMalloc(std::size_t bytes);
