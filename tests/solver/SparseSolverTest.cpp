@@ -627,9 +627,7 @@ TEST(SparseSolver, NestedDissectionOfTheLargestFramesGivesASmallerFactorAndTheSa
     EXPECT_LT(factors[1], factors[0] * 95 / 100);
     EXPECT_LE(LargestDifference(solutions[0], solutions[1]), 1e-9 * LargestMagnitude(solutions[0]));
 }
-#endif
 
-#if defined(VELA_HAVE_CHOLMOD)
 TEST(SparseSolver, CholmodKeepsItsFactorInPrefaultedBlocksAndGivesThemBack)
 {
     // 131 x 131 nodes: a factor above the size that is mapped.
